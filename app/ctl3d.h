@@ -1,0 +1,11 @@
+// The 3-D controls library, where the system still has one. Modern Windows and Wine have
+// none, and then these calls do nothing.
+#ifndef OVRA_CTL3D_H
+#define OVRA_CTL3D_H
+
+#include <windows.h>
+
+void Ctl3dStart(HINSTANCE instance);
+void Ctl3dStop(HINSTANCE instance);
+
+#endif

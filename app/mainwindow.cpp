@@ -1,0 +1,201 @@
+#include "app/mainwindow.h"
+
+#include "app/appstate.h"
+#include "app/ctl3d.h"
+#include "net/netio.h"
+#include "net/report.h"
+#include "net/watchdog.h"
+#include "post/post.h"
+#include "query/querybox.h"
+#include "res/resource.h"
+#include "settings/dialogs.h"
+#include "settings/profile.h"
+
+#define HELP_FILE "ovra.hlp"
+
+enum { kTitleSize = 128, kOutputPaneStyle = 0x503008C4 };
+
+static void SendCommand(HWND window, WPARAM command)
+{
+    SendMessageA(window, WM_COMMAND, command, 0);
+}
+
+static void CreateOutputPane(HWND window)
+{
+    g_hOutputPane = CreateWindowExA(0, "EDIT", "", kOutputPaneStyle, 0, 0, 1, 1, window,
+                                    (HMENU)0, g_hInstance, nullptr);
+}
+
+int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
+{
+    int result = NetStartup();
+    if (result != 0) {
+        WSASetLastError(result);
+        return ReportWinsockError();
+    }
+    LoadLoginInfo(loginInfo);
+    CreateOutputPane(g_hMainWindow);
+    *autoPostFlag = ReadProfileInt("Settings", "AutoPost", 0);
+    if (*autoPostFlag == 1) {
+        SendCommand(g_hMainWindow, IDM_POST_ON);
+        CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
+    }
+    SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FIXED_FONT), 0);
+    return 0;
+}
+
+int ExitMainWindow(int autoPostFlag)
+{
+    // An exchange still waiting loses its window now: end it quietly first.
+    NetAbandon();
+    if (autoPostFlag != 0)
+        SendCommand(g_hMainWindow, IDM_POST_OFF);
+    WinHelpA(g_hMainWindow, HELP_FILE, HELP_QUIT, 0);
+    int result = NetCleanup();
+    if (result != 0) {
+        WSASetLastError(result);
+        return ReportWinsockError();
+    }
+    return 0;
+}
+
+typedef BOOL(WINAPI *ShutdownReasonCreate)(HWND, LPCWSTR);
+typedef BOOL(WINAPI *ShutdownReasonDestroy)(HWND);
+
+// Windows ends a session without destroying the window, so Auto Post's Off would be lost;
+// post it here, holding the shutdown while it runs, and not again at WM_DESTROY.
+static void EndSession(void)
+{
+    if (g_AutoPostFlag == 0)
+        return;
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto create = reinterpret_cast<ShutdownReasonCreate>(
+        reinterpret_cast<void *>(GetProcAddress(user, "ShutdownBlockReasonCreate")));
+    auto destroy = reinterpret_cast<ShutdownReasonDestroy>(
+        reinterpret_cast<void *>(GetProcAddress(user, "ShutdownBlockReasonDestroy")));
+    if (create != nullptr)
+        create(g_hMainWindow, L"Posting the status Off");
+    SendCommand(g_hMainWindow, IDM_POST_OFF);
+    g_AutoPostFlag = 0;
+    if (destroy != nullptr)
+        destroy(g_hMainWindow);
+}
+
+void SetBusy(int busy)
+{
+    HMENU menu = GetMenu(g_hMainWindow);
+    SendMessageA(g_hMainWindow, WM_USER, (WPARAM)busy, 0);
+    UINT state = MF_BYCOMMAND | (busy != 0 ? MF_GRAYED : MF_ENABLED);
+    EnableMenuItem(menu, IDM_POST_ON, state);
+    EnableMenuItem(menu, IDM_POST_OFF, state);
+    EnableMenuItem(menu, IDM_FINGER, state);
+    EnableMenuItem(menu, IDM_AUTO_POST, state);
+}
+
+int ClearOutput(void)
+{
+    SendMessageA(g_hOutputPane, WM_SETTEXT, 0, (LPARAM) "");
+    char title[kTitleSize];
+    LoadStringA(g_hInstance, IDS_APP_TITLE, title, sizeof title);
+    SetWindowTextA(g_hMainWindow, title);
+    return 0;
+}
+
+BOOL SaveWindowPosition(void)
+{
+    RECT r;
+    GetWindowRect(g_hMainWindow, &r);
+    WriteProfileInt("WindowPosition", "X", r.left, PROFILE_FILE);
+    WriteProfileInt("WindowPosition", "Y", r.top, PROFILE_FILE);
+    WriteProfileInt("WindowPosition", "Width", r.right - r.left, PROFILE_FILE);
+    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, PROFILE_FILE);
+}
+
+INT_PTR RunDialog(LPARAM parameter, DLGPROC procedure, const char *templateName, HWND owner)
+{
+    return DialogBoxParamA(g_hInstance, templateName, owner, procedure, parameter);
+}
+
+static void OpenHelp(void)
+{
+    WinHelpA(g_hMainWindow, HELP_FILE, HELP_CONTENTS, 0);
+}
+
+static void SearchHelp(void)
+{
+    OpenHelp();
+    WinHelpA(g_hMainWindow, HELP_FILE, HELP_COMMAND, (ULONG_PTR) "Search()");
+}
+
+static void Exit(LPARAM lParam)
+{
+    g_ExitCode = LOWORD(lParam);
+    DestroyWindow(g_hMainWindow);
+}
+
+static void RunCommand(WPARAM command, LPARAM lParam)
+{
+    switch (command) {
+    case IDM_POST_ON:       PostStatus(IDM_POST_ON, g_LoginInfo); break;
+    case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo); break;
+    case IDM_FINGER:        RunDialog(0, FingerBox, "Finger", g_hOutputPane); break;
+    case IDM_WEB:           RunDialog(0, WebBox, "Web", g_hOutputPane); break;
+    case IDM_HELP_CONTENTS: OpenHelp(); break;
+    case IDM_EXIT:          Exit(lParam); break;
+    case IDM_FTP_LOGIN:     RunDialog((LPARAM)&g_LoginInfo, LoginBox, "Login", g_hMainWindow); break;
+    case IDM_ABOUT:         RunDialog(0, AboutBox, "About", g_hMainWindow); break;
+    case IDM_SAVE_POSITION: SaveWindowPosition(); break;
+    case IDM_COPY:          SendMessageA(g_hOutputPane, WM_COPY, 0, 0); break;
+    case IDM_HELP_SEARCH:   SearchHelp(); break;
+    case IDM_CLEAR:         ClearOutput(); break;
+    case IDM_AUTO_POST:     ToggleAutoPost(&g_AutoPostFlag); break;
+    case IDM_TIME_ZONE:     RunDialog(0, TimezoneBox, "Timezone", g_hMainWindow); break;
+    case IDM_UPLOAD_FILES:  RunDialog(0, UploadFileBox, "UploadFile", g_hMainWindow); break;
+    }
+}
+
+static void SetBusyCursor(WPARAM busy)
+{
+    g_BusyMode = (int)busy;
+    SetCursor(LoadCursorA(nullptr, busy == 1 ? IDC_WAIT : IDC_ARROW));
+}
+
+LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        g_hMainWindow = window;
+        InitMainWindow(&g_AutoPostFlag, &g_LoginInfo);
+        return 0;
+    case WM_DESTROY:
+        Ctl3dStop(g_hInstance);
+        ExitMainWindow(g_AutoPostFlag);
+        PostQuitMessage(g_ExitCode);
+        return 0;
+    case WM_SIZE:
+        MoveWindow(g_hOutputPane, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(g_hOutputPane);
+        return 0;
+    case WM_SETCURSOR:
+        if (g_BusyMode == 0)
+            break;
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        return TRUE;
+    case WM_COMMAND:
+        RunCommand(wParam, lParam);
+        return 0;
+    case WM_TIMER:
+        WatchdogExpired();
+        return 0;
+    case WM_USER:
+        SetBusyCursor(wParam);
+        return 0;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

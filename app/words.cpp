@@ -1,0 +1,17 @@
+#include "app/words.h"
+
+#include <string.h>
+
+char *NextWord(char **cursor, const char *separators)
+{
+    char *start = *cursor + strspn(*cursor, separators);
+    if (*start == '\0') {
+        *cursor = start;
+        return nullptr;
+    }
+    char *end = start + strcspn(start, separators);
+    if (*end != '\0')
+        *end++ = '\0';
+    *cursor = end;
+    return start;
+}

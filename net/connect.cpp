@@ -1,0 +1,65 @@
+#include "net/connect.h"
+
+#include "net/netio.h"
+#include "net/report.h"
+
+// Host names are tried first; a dotted address only when the name look-up failed.
+static int ResolveHost(const char *host, struct in_addr *address)
+{
+    char buffer[MAXGETHOSTSTRUCT];
+    struct hostent *entry = NetGetHostByName(host, buffer);
+    if (entry != nullptr) {
+        *address = *(struct in_addr *)entry->h_addr_list[0];
+        return 0;
+    }
+    int lookupError = WSAGetLastError();
+    if (lookupError == WSAEINTR || lookupError == WSAEINPROGRESS || host == nullptr)
+        return -1;
+    unsigned long dotted = inet_addr(host);
+    if (dotted == INADDR_NONE) {
+        WSASetLastError(lookupError);
+        return -1;
+    }
+    address->s_addr = dotted;
+    return 0;
+}
+
+// Without a services-database entry the three services Ovra uses keep their usual ports.
+static int ResolvePort(const char *service, const char *protocol, u_short *port)
+{
+    struct servent *entry = getservbyname(service, protocol);
+    if (entry != nullptr) {
+        *port = entry->s_port;
+        return 0;
+    }
+    static const struct {
+        const char *name;
+        u_short port;
+    } known[] = {{"http", 80}, {"finger", 79}, {"ftp", 21}};
+    for (const auto &k : known) {
+        if (lstrcmpiA(service, k.name) == 0) {
+            *port = htons(k.port);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+SOCKET ConnectService(const char *protocol, const char *service, const char *host)
+{
+    struct sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    if (ResolveHost(host, &address.sin_addr) != 0 ||
+        ResolvePort(service, protocol, &address.sin_port) != 0)
+        return ReportWinsockError(), INVALID_SOCKET;
+    struct protoent *proto = getprotobyname(protocol);
+    if (proto == nullptr)
+        return ReportWinsockError(), INVALID_SOCKET;
+    int type = lstrcmpiA(protocol, "tcp") == 0 ? SOCK_STREAM : SOCK_DGRAM;
+    SOCKET s = NetSocket(AF_INET, type, proto->p_proto);
+    if (s == INVALID_SOCKET)
+        return ReportWinsockError(), INVALID_SOCKET;
+    if (NetConnect(s, (struct sockaddr *)&address, sizeof address) != 0)
+        return ReportWinsockError(), INVALID_SOCKET;
+    return s;
+}

@@ -1,0 +1,53 @@
+// Socket calls that wait without freezing the window.
+//
+// Winsock 1.1 kept the window alive during a blocking call through its blocking hook;
+// today's Winsock (and Wine) has none, so every call that may wait runs on a non-blocking
+// socket and dispatches the thread's messages until its event arrives. The watchdog's
+// WM_TIMER, painting, menus and nested dialogs keep working meanwhile.
+//
+// One call waits at a time: a call made while another waits fails with WSAEINPROGRESS,
+// as a second blocking call did under Winsock 1.1. Every failure returns SOCKET_ERROR
+// (or INVALID_SOCKET) with the code set for WSAGetLastError.
+#ifndef OVRA_NETIO_H
+#define OVRA_NETIO_H
+
+#include <winsock.h>
+
+// Socket library start and end (WSAStartup 1.1 / WSACleanup). Return 0 or the error.
+int NetStartup(void);
+int NetCleanup(void);
+
+// After a reported failure: closes every socket still open, ends any waiting call quietly,
+// then restarts the socket library.
+void NetReset(void);
+// The same, telling whether the restart itself failed (SOCKET_ERROR, code set).
+int NetRestart(void);
+
+// The window is going away under a waiting exchange: close its sockets and let it end
+// quietly, without a box and without touching the window.
+void NetAbandon(void);
+
+// True once, right after a waiting call ended because its exchange was abandoned:
+// the failure has no box of its own.
+bool NetTakeQuietFailure(void);
+
+// The watchdog: ends the waiting call with WSAEINTR. Fails with WSAEINVAL when none waits.
+int NetCancelWait(void);
+
+SOCKET NetSocket(int family, int type, int protocol);
+int NetClose(SOCKET s);
+int NetConnect(SOCKET s, const struct sockaddr *address, int length);
+// Sends every byte of the buffer, or fails.
+int NetSendAll(SOCKET s, const char *buffer, int length);
+// Waits for at least one byte or the end of the stream; returns the count (0 at the end).
+int NetRecv(SOCKET s, char *buffer, int length);
+SOCKET NetAccept(SOCKET listener);
+
+// Name look-ups. The buffer receives the host entry and must hold MAXGETHOSTSTRUCT bytes.
+struct hostent *NetGetHostByName(const char *name, char *buffer);
+struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer);
+
+// For tests: sockets opened through this layer and not yet closed.
+int NetOpenSocketCount(void);
+
+#endif

@@ -1,0 +1,22 @@
+// Access to "ovra.ini": every read and write goes through the profile functions, key by key.
+#ifndef OVRA_PROFILE_H
+#define OVRA_PROFILE_H
+
+#include <windows.h>
+#include "settings/logininfo.h"
+
+#define PROFILE_FILE "ovra.ini"
+
+// Writes value as signed decimal text under section/key of file.
+BOOL WriteProfileInt(const char *section, const char *key, int value, const char *file);
+
+// Reads a text value of the "ovra.ini" file into buffer (size characters with the terminator).
+DWORD ReadProfileText(const char *section, const char *key, const char *defaultText,
+                      char *buffer, DWORD size);
+BOOL WriteProfileText(const char *section, const char *key, const char *value);
+int ReadProfileInt(const char *section, const char *key, int defaultValue);
+
+// Host, user and (unscrambled) password of the "Login" section into info.
+void LoadLoginInfo(LoginInfo *info);
+
+#endif

@@ -1,0 +1,16 @@
+# Sourced: configures and builds the three trees under build/.
+OVRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+build_native() {
+    cmake -S "$OVRA_ROOT" -B "$OVRA_ROOT/build/native" -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_COMPILER=g++ -DOVRA_WERROR=ON >/dev/null &&
+        cmake --build "$OVRA_ROOT/build/native" -j"$(nproc)"
+}
+
+build_windows() {  # $1: x86_64 or i686; $2: ON to build the test programs too
+    local arch=$1 dir="$OVRA_ROOT/build/$1"
+    cmake -S "$OVRA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$OVRA_ROOT/tools/toolchains/$arch-w64-mingw32.cmake" \
+        -DOVRA_WERROR=ON -DOVRA_TESTS="${2:-OFF}" >/dev/null &&
+        cmake --build "$dir" -j"$(nproc)"
+}

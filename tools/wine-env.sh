@@ -1,0 +1,50 @@
+# Sourced by the run and test scripts: a private Wine prefix and a virtual display.
+# Never touches ~/.wine. Call wine_env_start, then wine_env_stop (also from a trap).
+
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+
+wine_env_start() {
+    local base=${1:-$(mktemp -d /tmp/ovra-wine.XXXXXX)}
+    mkdir -p "$base"
+    export WINEPREFIX="$base/prefix"
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEDEBUG=-all
+    if [ -z "${OVRA_KEEP_DISPLAY:-}" ]; then
+        local n=90
+        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        "$WINE" wineboot --init >/dev/null 2>&1
+        "$WINESERVER" -w
+        # Without a window manager every modal close stalls two seconds unless unmanaged.
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        "$WINESERVER" -w
+    fi
+    "$WINESERVER" -p >/dev/null 2>&1
+    # Start the prefix's background processes now, with their output going nowhere: when a
+    # test program starts them they inherit its pipes and ctest waits for them forever.
+    "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+# Maps the three services to unprivileged ports inside the prefix only.
+wine_env_services() {
+    local etc="$WINEPREFIX/drive_c/windows/system32/drivers/etc"
+    mkdir -p "$etc"
+    cat >"$etc/services" <<SERVICES
+ftp		${OVRA_FTP_PORT:-2121}/tcp
+finger		${OVRA_FINGER_PORT:-7979}/tcp
+http		${OVRA_HTTP_PORT:-8080}/tcp
+SERVICES
+}
+
+wine_env_stop() {
+    [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=
+}
