@@ -1,0 +1,85 @@
+#include "net/ftp.h"
+
+#include <string.h>
+
+#include "net/netio.h"
+#include "net/reply.h"
+#include "net/report.h"
+
+// Reads until the reply is whole, the server closes, or the buffer is full. What arrived
+// is always terminated, so a box never shows text left over from an earlier reply.
+int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
+{
+    size_t position = 0;
+    buffer[0] = '\0';
+    while (position + 1 < capacity) {
+        int count = NetRecv(control, buffer + position, (int)(capacity - 1 - position));
+        if (count == SOCKET_ERROR)
+            return ReportWinsockError();
+        position += (size_t)count;
+        buffer[position] = '\0';
+        if (count == 0 || ReplyComplete(buffer, position))
+            break;
+    }
+    return ReplyCode(buffer);
+}
+
+int SendCommand(char *command, SOCKET control)
+{
+    strcat(command, "\r\n");
+    if (NetSendAll(control, command, (int)strlen(command)) == SOCKET_ERROR)
+        return ReportWinsockError();
+    return 0;
+}
+
+static int Expect(int code, char *reply, SOCKET control)
+{
+    int got = ReadReply(kReplySize, reply, control);
+    if (got == -1)
+        return -1;
+    if (got != code)
+        return ReportServerError(reply);
+    return 0;
+}
+
+static SOCKET Listen(unsigned short *port)
+{
+    SOCKET listener = NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (listener == INVALID_SOCKET)
+        return INVALID_SOCKET;
+    struct sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = 0;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    int size = sizeof address;
+    if (bind(listener, (struct sockaddr *)&address, sizeof address) != 0 ||
+        listen(listener, 1) != 0 ||
+        getsockname(listener, (struct sockaddr *)&address, &size) != 0)
+        return INVALID_SOCKET;
+    *port = ntohs(address.sin_port);
+    return listener;
+}
+
+SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
+{
+    unsigned short port;
+    SOCKET listener = Listen(&port);
+    if (listener == INVALID_SOCKET)
+        return ReportWinsockError(), INVALID_SOCKET;
+    struct sockaddr_in local;
+    int size = sizeof local;
+    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+        return ReportWinsockError(), INVALID_SOCKET;
+    char reply[kReplySize];
+    FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
+    if (SendCommand(reply, control) != 0 || Expect(200, reply, control) != 0)
+        return INVALID_SOCKET;
+    if (SendCommand(transferCommand, control) != 0 || Expect(150, reply, control) != 0)
+        return INVALID_SOCKET;
+    SOCKET data = NetAccept(listener);
+    if (data == INVALID_SOCKET)
+        return ReportWinsockError(), INVALID_SOCKET;
+    if (NetClose(listener) != 0)
+        return ReportWinsockError(), INVALID_SOCKET;
+    return data;
+}
