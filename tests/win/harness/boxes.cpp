@@ -47,10 +47,33 @@ static bool IsDialog(HWND window)
     return lstrcmpA(name, "#32770") == 0;
 }
 
+// A dialog can be activated from inside its own WM_INITDIALOG (a SetFocus there does it),
+// so it is looked at only once its modal loop runs: from a thread timer.
 void BoxWatcher::Activated(HWND window)
 {
     if (!IsDialog(window))
         return;
+    for (HWND w : activated_)
+        if (w == window)
+            return;
+    activated_.push_back(window);
+    SetTimer(nullptr, 0, 1, Later);
+}
+
+void CALLBACK BoxWatcher::Later(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    if (watcher == nullptr)
+        return;
+    std::vector<HWND> windows;
+    windows.swap(watcher->activated_);
+    for (HWND w : windows)
+        if (IsWindow(w))
+            watcher->Answer(w);
+}
+
+void BoxWatcher::Answer(HWND window)
+{
     std::string caption = WindowText(window);
     for (auto it = handlers_.begin(); it != handlers_.end(); ++it) {
         if (it->first == caption) {

@@ -29,7 +29,10 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Later(HWND, UINT, UINT_PTR id, DWORD);
     void Activated(HWND window);
+    void Answer(HWND window);
+    std::vector<HWND> activated_;
     HHOOK hook_;
     std::vector<SeenBox> seen_;
     std::vector<std::pair<std::string, std::function<void(HWND)>>> handlers_;

@@ -1,0 +1,320 @@
+// The settings dialogs and About, through their real templates.
+#include "app.h"
+
+#include "app/appstate.h"
+#include "app/mainwindow.h"
+#include "net/connect.h"
+#include "net/ftp.h"
+#include "net/netio.h"
+#include "net/watchdog.h"
+#include "peer.h"
+#include "res/resource.h"
+#include "settings/scramble.h"
+
+namespace {
+
+// Runs check on the dialog once its modal loop is running (focus settled), then cancels it.
+HWND g_inspected;
+std::function<void(HWND)> g_check;
+
+void CALLBACK InspectLater(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    g_check(g_inspected);
+    PressButton(g_inspected, IDCANCEL);
+}
+
+void InspectThenCancel(HWND dialog, std::function<void(HWND)> check)
+{
+    g_inspected = dialog;
+    g_check = std::move(check);
+    SetTimer(nullptr, 0, 10, InspectLater);
+}
+
+std::string ItemText(HWND dialog, int id)
+{
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+bool Checked(HWND dialog, int id)
+{
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+class DialogsTest : public OvraTest {
+protected:
+    void SetUp() override
+    {
+        OvraTest::SetUp();
+        ASSERT_EQ(0, StartApp());
+    }
+    // Opens the dialog of command and hands it to handler.
+    void Open(UINT command, const char *caption, std::function<void(HWND)> handler)
+    {
+        boxes.OnDialog(caption, std::move(handler));
+        Command(command);
+        EXPECT_EQ(0, boxes.PendingHandlers()) << caption << " did not open";
+        EXPECT_TRUE(boxes.Seen().empty());
+    }
+    // Focused control id of the FTP Login dialog opened on the current login.
+    int LoginFocus()
+    {
+        int focused = -2;
+        Open(IDM_FTP_LOGIN, "FTP Login", [&](HWND d) {
+            InspectThenCancel(d, [&](HWND dialog) {
+                HWND f = GetFocus();
+                focused = f != nullptr && GetParent(f) == dialog ? GetDlgCtrlID(f) : -1;
+            });
+        });
+        return focused;
+    }
+};
+
+TEST_F(DialogsTest, LoginFocusGoesToTheFirstEmptyField)
+{
+    EXPECT_EQ(IDC_LOGIN_HOST, LoginFocus());
+    strcpy(g_LoginInfo.host, "h");
+    EXPECT_EQ(IDC_LOGIN_USER, LoginFocus());
+    strcpy(g_LoginInfo.user, "u");
+    EXPECT_EQ(IDC_LOGIN_PASSWORD, LoginFocus());
+}
+
+TEST_F(DialogsTest, LoginShowsTheRecordAndSavesItWithThePassword)
+{
+    strcpy(g_LoginInfo.host, "old.host");
+    strcpy(g_LoginInfo.user, "old");
+    strcpy(g_LoginInfo.password, "oldpw");
+    Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
+        EXPECT_EQ("old.host", ItemText(d, IDC_LOGIN_HOST));
+        EXPECT_EQ("old", ItemText(d, IDC_LOGIN_USER));
+        EXPECT_EQ("oldpw", ItemText(d, IDC_LOGIN_PASSWORD));
+        EXPECT_FALSE(Checked(d, IDC_LOGIN_SAVE));
+        SetDlgItemTextA(d, IDC_LOGIN_HOST, "ftp.test");
+        SetDlgItemTextA(d, IDC_LOGIN_USER, "bob");
+        SetDlgItemTextA(d, IDC_LOGIN_PASSWORD, "pw d");
+        CheckDlgButton(d, IDC_LOGIN_SAVE, BST_CHECKED);
+        PressButton(d, IDOK);
+    });
+    EXPECT_STREQ("ftp.test", g_LoginInfo.host);
+    EXPECT_STREQ("bob", g_LoginInfo.user);
+    EXPECT_STREQ("pw d", g_LoginInfo.password);
+    EXPECT_EQ("ftp.test", ReadIni("Login", "Host"));
+    EXPECT_EQ("bob", ReadIni("Login", "User"));
+    EXPECT_EQ("Yes", ReadIni("Login", "SavePassword"));
+    char stored[128];
+    ScramblePassword("pw d", stored, sizeof stored);
+    EXPECT_EQ(stored, ReadIni("Login", "Password"));
+}
+
+TEST_F(DialogsTest, UnsavedPasswordStaysInMemoryButNotAfterARestart)
+{
+    Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
+        SetDlgItemTextA(d, IDC_LOGIN_HOST, "h");
+        SetDlgItemTextA(d, IDC_LOGIN_USER, "u");
+        SetDlgItemTextA(d, IDC_LOGIN_PASSWORD, "secret");
+        PressButton(d, IDOK);
+    });
+    EXPECT_STREQ("secret", g_LoginInfo.password);
+    EXPECT_EQ("No", ReadIni("Login", "SavePassword"));
+    EXPECT_EQ("", ReadIni("Login", "Password"));
+    StopApp();
+    g_LoginInfo = LoginInfo{};
+    ASSERT_EQ(0, StartApp());
+    EXPECT_STREQ("h", g_LoginInfo.host);
+    EXPECT_STREQ("", g_LoginInfo.password);
+}
+
+TEST_F(DialogsTest, LongestPrintablePasswordSurvivesSaveAndRestart)
+{
+    std::string password;
+    for (int i = 0; i < 127; i++)
+        password += (char)(32 + (i * 7) % 95);
+    // The field accepts only what fits visibly without scrolling, so fill the record
+    // directly and let OK of an untouched dialog store it.
+    strcpy(g_LoginInfo.host, "h");
+    strcpy(g_LoginInfo.user, "u");
+    strcpy(g_LoginInfo.password, password.c_str());
+    Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
+        SendDlgItemMessageA(d, IDC_LOGIN_PASSWORD, EM_LIMITTEXT, 0, 0);
+        CheckDlgButton(d, IDC_LOGIN_SAVE, BST_CHECKED);
+        PressButton(d, IDOK);
+    });
+    StopApp();
+    g_LoginInfo = LoginInfo{};
+    ASSERT_EQ(0, StartApp());
+    EXPECT_EQ(password, g_LoginInfo.password);
+}
+
+TEST_F(DialogsTest, SavedEmptyPasswordWritesYesAndAnEmptyValue)
+{
+    Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
+        CheckDlgButton(d, IDC_LOGIN_SAVE, BST_CHECKED);
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("Yes", ReadIni("Login", "SavePassword"));
+    EXPECT_EQ("", ReadIni("Login", "Password"));
+}
+
+TEST_F(DialogsTest, SavePasswordBoxReadsOnlyThreeLettersIgnoringCase)
+{
+    const struct {
+        const char *stored;
+        bool checked;
+    } cases[] = {{"Yes", true}, {"yES", true}, {"yesterday", true}, {"y", false},
+                 {"No", false}, {"", false}};
+    for (const auto &c : cases) {
+        WriteIni("Login", "SavePassword", c.stored);
+        bool checked = !c.checked;
+        Open(IDM_FTP_LOGIN, "FTP Login", [&](HWND d) {
+            checked = Checked(d, IDC_LOGIN_SAVE);
+            PressButton(d, IDCANCEL);
+        });
+        EXPECT_EQ(c.checked, checked) << c.stored;
+    }
+}
+
+TEST_F(DialogsTest, CancelAfterEditsChangesNothing)
+{
+    strcpy(g_LoginInfo.host, "keep");
+    WriteIni("Login", "Host", "keep");
+    WriteIni("Settings", "Timezone", "EST");
+    Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
+        SetDlgItemTextA(d, IDC_LOGIN_HOST, "changed");
+        CheckDlgButton(d, IDC_LOGIN_SAVE, BST_CHECKED);
+        PressButton(d, IDCANCEL);
+    });
+    Open(IDM_TIME_ZONE, "Time Zone", [](HWND d) {
+        SetDlgItemTextA(d, IDC_TIMEZONE, "PST");
+        PostMessageA(d, WM_COMMAND, IDCANCEL, 0);  // Escape and the close box send this
+    });
+    Open(IDM_UPLOAD_FILES, "Upload File", [](HWND d) {
+        CheckDlgButton(d, IDC_UPLOAD2, BST_CHECKED);
+        PressButton(d, IDCANCEL);
+    });
+    EXPECT_STREQ("keep", g_LoginInfo.host);
+    EXPECT_EQ("keep", ReadIni("Login", "Host"));
+    EXPECT_EQ("<none>", ReadIni("Login", "SavePassword"));
+    EXPECT_EQ("EST", ReadIni("Settings", "Timezone"));
+    EXPECT_EQ("<none>", ReadIni("Settings", "UploadFile2"));
+}
+
+TEST_F(DialogsTest, TimeZoneIsShownAndAClearedFieldStoredEmpty)
+{
+    WriteIni("Settings", "Timezone", "CET");
+    Open(IDM_TIME_ZONE, "Time Zone", [](HWND d) {
+        EXPECT_EQ("CET", ItemText(d, IDC_TIMEZONE));
+        SetDlgItemTextA(d, IDC_TIMEZONE, "");
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("", ReadIni("Settings", "Timezone"));
+}
+
+TEST_F(DialogsTest, UploadFilesShowsTheDefaults)
+{
+    Open(IDM_UPLOAD_FILES, "Upload File", [](HWND d) {
+        EXPECT_TRUE(Checked(d, IDC_UPLOAD1));
+        EXPECT_EQ(".project", ItemText(d, IDC_UPLOAD1_NAME));
+        EXPECT_FALSE(Checked(d, IDC_UPLOAD2));
+        EXPECT_EQ("public_html/ovra.txt", ItemText(d, IDC_UPLOAD2_NAME));
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("true", ReadIni("Settings", "UploadFile1"));
+    EXPECT_EQ(".project", ReadIni("Settings", "UploadFile1Name"));
+    EXPECT_EQ("false", ReadIni("Settings", "UploadFile2"));
+    EXPECT_EQ("public_html/ovra.txt", ReadIni("Settings", "UploadFile2Name"));
+}
+
+TEST_F(DialogsTest, UploadBoxesNeedLowerCaseTrueAndClearedNamesStayEmpty)
+{
+    WriteIni("Settings", "UploadFile1", "TRUE");
+    WriteIni("Settings", "UploadFile2", "true");
+    Open(IDM_UPLOAD_FILES, "Upload File", [](HWND d) {
+        EXPECT_FALSE(Checked(d, IDC_UPLOAD1));
+        EXPECT_TRUE(Checked(d, IDC_UPLOAD2));
+        SetDlgItemTextA(d, IDC_UPLOAD1_NAME, "");
+        SetDlgItemTextA(d, IDC_UPLOAD2_NAME, "www/me.txt");
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("false", ReadIni("Settings", "UploadFile1"));
+    EXPECT_EQ("", ReadIni("Settings", "UploadFile1Name"));
+    EXPECT_EQ("true", ReadIni("Settings", "UploadFile2"));
+    EXPECT_EQ("www/me.txt", ReadIni("Settings", "UploadFile2Name"));
+}
+
+TEST_F(DialogsTest, AboutShowsTheProgramAndClosesWithOk)
+{
+    Open(IDM_ABOUT, "About Ovra", [](HWND d) {
+        std::vector<std::string> texts;
+        for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            texts.push_back(WindowText(c));
+        EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "Version 1.1 Beta 2"));
+        EXPECT_NE(texts.end(), std::find(texts.begin(), texts.end(), "Ovra for Win32"));
+        EXPECT_EQ(BS_DEFPUSHBUTTON, GetWindowLongA(GetDlgItem(d, IDOK), GWL_STYLE) & 0x0F);
+        PressButton(d, IDOK);
+    });
+}
+
+TEST_F(DialogsTest, TemplatesHaveTheirFramesAndFieldStyles)
+{
+    const struct {
+        UINT command;
+        const char *caption;
+        bool systemMenu;
+    } dialogs[] = {{IDM_FTP_LOGIN, "FTP Login", false},
+                   {IDM_TIME_ZONE, "Time Zone", true},
+                   {IDM_UPLOAD_FILES, "Upload File", true},
+                   {IDM_ABOUT, "About Ovra", true}};
+    for (const auto &dialog : dialogs) {
+        Open(dialog.command, dialog.caption, [&](HWND d) {
+            LONG style = GetWindowLongA(d, GWL_STYLE);
+            EXPECT_EQ(dialog.systemMenu, (style & WS_SYSMENU) != 0) << dialog.caption;
+            EXPECT_NE(0, style & WS_CAPTION);
+            EXPECT_NE(0, style & WS_POPUP);
+            EXPECT_EQ(g_hMainWindow, GetWindow(d, GW_OWNER)) << dialog.caption;
+            PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        });
+    }
+    Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
+        for (int id : {IDC_LOGIN_HOST, IDC_LOGIN_USER, IDC_LOGIN_PASSWORD})
+            EXPECT_EQ(0, GetWindowLongA(GetDlgItem(d, id), GWL_STYLE) & ES_AUTOHSCROLL) << id;
+        EXPECT_NE(0, GetWindowLongA(GetDlgItem(d, IDC_LOGIN_PASSWORD), GWL_STYLE) & ES_PASSWORD);
+        PressButton(d, IDCANCEL);
+    });
+}
+
+// A settings dialog opened while an exchange waits runs nested in it, and its value is
+// what the exchange reads afterwards.
+TEST_F(DialogsTest, SettingsDialogOpensWhileAnExchangeWaits)
+{
+    ScriptedPeer peer("127.0.0.201", kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    peer.Start([](ScriptedPeer &p) {
+        PeerConnection c = p.Accept();
+        // Answer only once the nested dialog has written its value.
+        DWORD start = GetTickCount();
+        while (ReadIni("Settings", "Timezone") != "NZDT" && GetTickCount() - start < 20000)
+            Sleep(20);
+        c.Send("220 ready\r\n");
+        c.WaitForClose();
+    });
+    boxes.OnDialog("Time Zone", [](HWND d) {
+        SetDlgItemTextA(d, IDC_TIMEZONE, "NZDT");
+        PressButton(d, IDOK);
+    });
+    PostMessageA(g_hMainWindow, WM_COMMAND, IDM_TIME_ZONE, 0);
+    ArmWatchdog();
+    SetBusy(1);
+    SOCKET s = ConnectService("tcp", "ftp", "127.0.0.201");
+    ASSERT_NE(INVALID_SOCKET, s);
+    char reply[kReplySize];
+    EXPECT_EQ(220, ReadReply(kReplySize, reply, s));
+    EXPECT_EQ(0, boxes.PendingHandlers());
+    EXPECT_EQ("NZDT", ReadIni("Settings", "Timezone"));
+    NetClose(s);
+    DisarmWatchdog();
+    SetBusy(0);
+    EXPECT_TRUE(peer.Join());
+    ExpectIdle();
+}
+
+}  // namespace

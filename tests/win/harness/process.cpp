@@ -1,0 +1,101 @@
+#include "process.h"
+
+#include <stdlib.h>
+
+std::string OvraExePath()
+{
+    const char *unixPath = getenv("OVRA_EXE");
+    if (unixPath == nullptr)
+        return "ovra.exe";
+    std::string path = std::string("Z:") + unixPath;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+OvraProcess LaunchOvra(const std::string &arguments)
+{
+    OvraProcess p;
+    std::string line = "\"" + OvraExePath() + "\"";
+    if (!arguments.empty())
+        line += " " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::vector<char> text(line.begin(), line.end());
+    text.push_back('\0');
+    p.started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &p.info) != FALSE;
+    return p;
+}
+
+struct Search {
+    DWORD pid;
+    const char *className;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam)
+{
+    Search *s = reinterpret_cast<Search *>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char name[64];
+    GetClassNameA(window, name, sizeof name);
+    if (pid == s->pid && lstrcmpA(name, s->className) == 0) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND FindProcessWindow(DWORD pid, const char *className)
+{
+    Search s = {pid, className, nullptr};
+    EnumWindows(MatchWindow, (LPARAM)&s);
+    return s.found;
+}
+
+HWND WaitForMainWindow(const OvraProcess &p, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        HWND window = FindProcessWindow(p.info.dwProcessId, "OvraMain");
+        if (window != nullptr && IsWindowVisible(window))
+            return window;
+        if (WaitForSingleObject(p.info.hProcess, 20) == WAIT_OBJECT_0)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+int WaitForExit(OvraProcess &p, std::vector<SeenBox> *boxes, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(p.info.hProcess, 20) == WAIT_TIMEOUT) {
+        if (GetTickCount() - start > timeoutMs)
+            return -1;
+        HWND box = FindProcessWindow(p.info.dwProcessId, "#32770");
+        if (box == nullptr || !IsWindowVisible(box))
+            continue;
+        if (boxes != nullptr)
+            boxes->push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
+        SendMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(p.info.hProcess, &code);
+    return (int)code;
+}
+
+void EndOvra(OvraProcess &p)
+{
+    if (!p.started)
+        return;
+    if (WaitForSingleObject(p.info.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(p.info.hProcess, 99);
+        WaitForSingleObject(p.info.hProcess, 5000);
+    }
+    CloseHandle(p.info.hThread);
+    CloseHandle(p.info.hProcess);
+    p.started = false;
+}

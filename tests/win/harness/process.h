@@ -1,0 +1,28 @@
+// Starting ovra.exe itself in the test's Wine prefix and watching it from outside.
+#ifndef OVRA_TEST_PROCESS_H
+#define OVRA_TEST_PROCESS_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "boxes.h"
+
+struct OvraProcess {
+    PROCESS_INFORMATION info = {};
+    bool started = false;
+};
+
+// The program under test, from the OVRA_EXE environment value (a Unix path under Wine).
+std::string OvraExePath();
+OvraProcess LaunchOvra(const std::string &arguments);
+// The process's main window once start-up has shown it (null after timeoutMs).
+HWND WaitForMainWindow(const OvraProcess &p, DWORD timeoutMs = 20000);
+// Waits for the process to end, closing any message box it shows meanwhile (recorded in
+// boxes when given). Returns the exit code, or -1 if it did not end in time.
+int WaitForExit(OvraProcess &p, std::vector<SeenBox> *boxes = nullptr, DWORD timeoutMs = 60000);
+// Ends the process if it still runs, and releases its handles.
+void EndOvra(OvraProcess &p);
+
+#endif
