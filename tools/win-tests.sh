@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The Windows tests under Wine, with the real and scripted servers they talk to. Run by
+# tools/test-all inside a private network namespace (loopback only), so nothing a test does
+# can reach another machine: name look-ups go to the tests' own name server.
+set -u
+cd "$(dirname "$0")/.."
+. tools/wine-env.sh
+export OVRA_TEST_TMP=$(mktemp -d /tmp/ovra-test.XXXXXX)
+chmod 755 "$OVRA_TEST_TMP"
+
+if [ "${OVRA_PRIVATE_NET:-}" = 1 ]; then
+    ip link set lo up
+    echo "nameserver 127.0.0.53" >"$OVRA_TEST_TMP/resolv.conf"
+    mount --bind "$OVRA_TEST_TMP/resolv.conf" /etc/resolv.conf
+fi
+
+cleanup() {
+    for s in tests/servers/*.sh; do bash "$s" stop >/dev/null 2>&1; done
+    wine_env_stop
+    rm -rf "$OVRA_TEST_TMP"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+status=0
+wine_env_start "$OVRA_TEST_TMP/wine"
+wine_env_services
+for s in tests/servers/*.sh; do
+    bash "$s" start || { echo "cannot start $(basename "$s" .sh)"; status=1; }
+done
+(cd build/x86_64 && ctest --output-on-failure) || status=1
+exit $status
