@@ -61,24 +61,19 @@ void SplitWebQuery(char *query, const char **host, const char **path)
     *path = cursor;
 }
 
-void FormatFingerRequest(char *request, size_t size, const char *user)
+void MakeFingerRequest(char *query, const char *appTitle, QueryRequest *request)
 {
-    snprintf(request, size, "%s\r\n", user);
+    const char *user;
+    SplitFingerQuery(query, &user, &request->host);
+    snprintf(request->line, sizeof request->line, "%s\r\n", user);
+    snprintf(request->title, sizeof request->title, "%s - [%s@%s]", appTitle, user, request->host);
 }
 
-void FormatWebRequest(char *request, size_t size, const char *path)
+void MakeWebRequest(char *query, const char *appTitle, QueryRequest *request)
 {
-    snprintf(request, size, "GET /%s\r\n", path);
-}
-
-void FormatFingerTitle(char *title, size_t size, const char *appTitle, const char *user,
-                       const char *host)
-{
-    snprintf(title, size, "%s - [%s@%s]", appTitle, user, host);
-}
-
-void FormatWebTitle(char *title, size_t size, const char *appTitle, const char *host,
-                    const char *path)
-{
-    snprintf(title, size, "%s - [%s://%s/%s]", appTitle, "http", host, path);
+    const char *path;
+    SplitWebQuery(query, &request->host, &path);
+    snprintf(request->line, sizeof request->line, "GET /%s\r\n", path);
+    snprintf(request->title, sizeof request->title, "%s - [%s://%s/%s]", appTitle, "http",
+             request->host, path);
 }

@@ -23,11 +23,17 @@ void StripHttpPrefix(char *text);
 // follows its slash. A text with no such run is the host as it stands, with an empty path.
 void SplitWebQuery(char *query, const char **host, const char **path);
 
-void FormatFingerRequest(char *request, size_t size, const char *user);
-void FormatWebRequest(char *request, size_t size, const char *path);
-void FormatFingerTitle(char *title, size_t size, const char *appTitle, const char *user,
-                       const char *host);
-void FormatWebTitle(char *title, size_t size, const char *appTitle, const char *host,
-                    const char *path);
+// What a query sends and shows: the host to ask, the request line and the window title
+// (appTitle followed by the query's parts, held whole).
+struct QueryRequest {
+    const char *host;  // points into the query text or at a constant
+    char line[kRequestSize];
+    char title[kTitleSize];
+};
+
+// "user CR LF" for the finger service; title "appTitle - [user@host]".
+void MakeFingerRequest(char *query, const char *appTitle, QueryRequest *request);
+// "GET /path CR LF" for the http service; title "appTitle - [http://host/path]".
+void MakeWebRequest(char *query, const char *appTitle, QueryRequest *request);
 
 #endif

@@ -7,6 +7,7 @@
 namespace {
 
 struct Parts {
+    std::string host;
     std::string request;
     std::string title;
 };
@@ -15,14 +16,9 @@ Parts Finger(const std::string &query)
 {
     char text[kQuerySize] = {};
     query.copy(text, sizeof text - 1);
-    const char *user = nullptr;
-    const char *host = nullptr;
-    SplitFingerQuery(text, &user, &host);
-    char request[kRequestSize];
-    char title[kTitleSize];
-    FormatFingerRequest(request, sizeof request, user);
-    FormatFingerTitle(title, sizeof title, "Ovra", user, host);
-    return {request, title};
+    QueryRequest request;
+    MakeFingerRequest(text, "Ovra", &request);
+    return {request.host, request.line, request.title};
 }
 
 std::string Strip(const std::string &typed)
@@ -33,47 +29,37 @@ std::string Strip(const std::string &typed)
     return text;
 }
 
-struct WebParts {
-    std::string host;
-    std::string request;
-    std::string title;
-};
-
-WebParts Web(const std::string &typed)
+Parts Web(const std::string &typed)
 {
     char text[kQuerySize] = {};
     typed.copy(text, sizeof text - 1);
     StripHttpPrefix(text);
-    const char *host = nullptr;
-    const char *path = nullptr;
-    SplitWebQuery(text, &host, &path);
-    char request[kRequestSize];
-    char title[kTitleSize];
-    FormatWebRequest(request, sizeof request, path);
-    FormatWebTitle(title, sizeof title, "Ovra", host, path);
-    return {host, request, title};
+    QueryRequest request;
+    MakeWebRequest(text, "Ovra", &request);
+    return {request.host, request.line, request.title};
 }
 
 TEST(FingerQuery, EveryFormOfQuery)
 {
     struct Row {
-        const char *query, *line, *title;
+        const char *query, *host, *line, *title;
     } rows[] = {
-        {"U@H", "U\r\n", "Ovra - [U@H]"},
-        {"@H", "\r\n", "Ovra - [@H]"},
-        {"H@", "\r\n", "Ovra - [@H]"},
-        {"U@H@G", "U\r\n", "Ovra - [U@H]"},
-        {"U@@H", "U\r\n", "Ovra - [U@H]"},
-        {"@@U@H", "U\r\n", "Ovra - [U@H]"},
-        {"U", "U\r\n", "Ovra - [U@localhost]"},
-        {"U V", "U\r\n", "Ovra - [U@localhost]"},
-        {"  U", "U\r\n", "Ovra - [U@localhost]"},
-        {"U V@H", "U V\r\n", "Ovra - [U V@H]"},
-        {" U@H", " U\r\n", "Ovra - [ U@H]"},
-        {"U@H G", "U\r\n", "Ovra - [U@H G]"},
+        {"U@H", "H", "U\r\n", "Ovra - [U@H]"},
+        {"@H", "H", "\r\n", "Ovra - [@H]"},
+        {"H@", "H", "\r\n", "Ovra - [@H]"},
+        {"U@H@G", "H", "U\r\n", "Ovra - [U@H]"},
+        {"U@@H", "H", "U\r\n", "Ovra - [U@H]"},
+        {"@@U@H", "H", "U\r\n", "Ovra - [U@H]"},
+        {"U", "localhost", "U\r\n", "Ovra - [U@localhost]"},
+        {"U V", "localhost", "U\r\n", "Ovra - [U@localhost]"},
+        {"  U", "localhost", "U\r\n", "Ovra - [U@localhost]"},
+        {"U V@H", "H", "U V\r\n", "Ovra - [U V@H]"},
+        {" U@H", "H", " U\r\n", "Ovra - [ U@H]"},
+        {"U@H G", "H G", "U\r\n", "Ovra - [U@H G]"},
     };
     for (const Row &r : rows) {
         Parts p = Finger(r.query);
+        EXPECT_EQ(r.host, p.host) << r.query;
         EXPECT_EQ(r.line, p.request) << r.query;
         EXPECT_EQ(r.title, p.title) << r.query;
     }
@@ -83,6 +69,7 @@ TEST(FingerQuery, NoNameAsksTheLocalHostForItsUsers)
 {
     for (const char *query : {"", "   ", "@", "@@@"}) {
         Parts p = Finger(query);
+        EXPECT_EQ("localhost", p.host) << '"' << query << '"';
         EXPECT_EQ("\r\n", p.request) << '"' << query << '"';
         EXPECT_EQ("Ovra - [@localhost]", p.title) << '"' << query << '"';
     }
@@ -96,10 +83,12 @@ TEST(FingerQuery, LongestTitleIsHeldWhole)
     EXPECT_EQ("Ovra - [" + user + "@localhost]", p.title);
     EXPECT_EQ(146u, p.title.size());
 
-    char title[kTitleSize];
     std::string app(127, 'A');
-    FormatFingerTitle(title, sizeof title, app.c_str(), user.c_str(), "localhost");
-    EXPECT_EQ(app + " - [" + user + "@localhost]", title);
+    char text[kQuerySize];
+    user.copy(text, sizeof text);
+    QueryRequest request;
+    MakeFingerRequest(text, app.c_str(), &request);
+    EXPECT_EQ(app + " - [" + user + "@localhost]", request.title);
 }
 
 TEST(WebQuery, PrefixStripping)
@@ -142,7 +131,7 @@ TEST(WebQuery, EveryFormOfQuery)
         {"", "", "GET /\r\n", "Ovra - [http:///]"},
     };
     for (const Row &r : rows) {
-        WebParts p = Web(r.typed);
+        Parts p = Web(r.typed);
         EXPECT_EQ(r.host, p.host) << r.typed;
         EXPECT_EQ(r.line, p.request) << r.typed;
         EXPECT_EQ(r.title, p.title) << r.typed;
@@ -151,7 +140,7 @@ TEST(WebQuery, EveryFormOfQuery)
 
 TEST(WebQuery, AllSlashesIsTheHostAsItStands)
 {
-    WebParts p = Web("///");
+    Parts p = Web("///");
     EXPECT_EQ("///", p.host);
     EXPECT_EQ("GET /\r\n", p.request);
     EXPECT_EQ("Ovra - [http://////]", p.title);
@@ -160,12 +149,12 @@ TEST(WebQuery, AllSlashesIsTheHostAsItStands)
 TEST(WebQuery, LongestRequestAndTitleAreHeldWhole)
 {
     std::string query = "H/" + std::string(125, 'p');
-    WebParts p = Web(query);
+    Parts p = Web(query);
     EXPECT_EQ("GET /" + std::string(125, 'p') + "\r\n", p.request);
     EXPECT_EQ(132u, p.request.size());
     EXPECT_EQ("Ovra - [http://" + query + "]", p.title);
 
-    WebParts slashes = Web(std::string(127, '/'));
+    Parts slashes = Web(std::string(127, '/'));
     EXPECT_EQ(144u, slashes.title.size());
 }
 
