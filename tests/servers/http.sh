@@ -39,8 +39,9 @@ http {
 CONF
     /usr/sbin/nginx -p "$dir" -c "$dir/nginx.conf" -e "$dir/logs/error.log" || return 1
     for _ in $(seq 50); do
-        printf 'GET /ovra.txt\r\n' | socat -T2 - TCP:"$address:$port" 2>/dev/null |
-            grep -qx 'OVRA ON test-host' && return 0
+        # The body alone, with no status line or headers.
+        [ "$(printf 'GET /ovra.txt\r\n' | socat -T2 - TCP:"$address:$port" 2>/dev/null)" = \
+            'OVRA ON test-host' ] && return 0
         sleep 0.1
     done
     echo "nginx did not answer on $address:$port" >&2
