@@ -161,6 +161,25 @@ TEST_F(QueryHistoryTest, StoredEntriesLoadInOrderWithTheFirstSelected)
     EXPECT_EQ("Ovra", MainTitle());
 }
 
+TEST_F(QueryHistoryTest, WebDialogClosedFromItsSystemMenuIsACancel)
+{
+    ASSERT_EQ(0, StartApp());
+    WriteIni("Addresses", "Web", "h/p,");
+    std::string before = StoredValue("Web");
+    bool hasSystemMenu = false;
+    boxes.OnDialog("Web Query", [&hasSystemMenu](HWND dialog) {
+        hasSystemMenu = (GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU) != 0;
+        SetDlgItemTextA(dialog, IDC_QUERY, "127.0.0.199/typed");
+        PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    Command(IDM_WEB);
+    EXPECT_TRUE(hasSystemMenu);
+    EXPECT_EQ(0, boxes.PendingHandlers());
+    EXPECT_EQ(before, StoredValue("Web"));
+    EXPECT_TRUE(boxes.Take().empty());
+    EXPECT_EQ("Ovra", MainTitle());
+}
+
 TEST_F(QueryHistoryTest, EmptyHistoryLeavesTheFieldEmpty)
 {
     ASSERT_EQ(0, StartApp());
