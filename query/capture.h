@@ -1,0 +1,22 @@
+// Reading a query's whole answer and showing it in the pane under the query's title.
+#ifndef OVRA_CAPTURE_H
+#define OVRA_CAPTURE_H
+
+#include <winsock.h>
+
+#include "query/querytext.h"
+
+enum { kAnswerSize = 16384 };  // bytes of an answer that are read; the rest never is
+
+// The request has been sent on s; busy mode is on and the watchdog armed. Reads until
+// the server closes (or the block is full), closes s, leaves busy mode and shows the
+// answer. 0 when shown; -1 after the failure has been reported.
+int CaptureResponse(SOCKET s, const char *title);
+
+// A whole query: busy mode, the query text made into host, request line and title by make
+// (which may cut up query), the watchdog, the connection to service, the request and the
+// capture. 0 when the answer is shown; -1 after the failure has been reported.
+int RunQuery(char *query, const char *service,
+             void (*make)(char *query, const char *appTitle, QueryRequest *request));
+
+#endif

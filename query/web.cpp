@@ -1,0 +1,19 @@
+#include "query/web.h"
+
+#include "query/capture.h"
+#include "query/history.h"
+#include "query/querybox.h"
+#include "query/querytext.h"
+
+int RunWebQuery(char *query)
+{
+    return RunQuery(query, "http", MakeWebRequest);
+}
+
+// A typed "http://" is dropped before the history sees the text, so both forms are one entry.
+static const QueryKind kWebQuery = {"Web", ",", StripHttpPrefix, RunWebQuery};
+
+INT_PTR CALLBACK WebBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    return QueryDialog(dialog, message, wParam, &kWebQuery);
+}
