@@ -3,10 +3,12 @@
 # Its "finger program" is a script with canned answers, so the replies are deterministic.
 # in.fingerd runs that script as "nobody", which cannot enter $OVRA_TEST_TMP, so the script
 # lives in a directory of its own under /tmp, named in $OVRA_TEST_TMP/finger/script-dir.
+# The demo (tools/demo) reuses it with its own address and answer program:
+# OVRA_FINGER_ADDRESS, and OVRA_FINGER_ANSWER naming a script that answers "Login: NAME".
 # Usage: finger.sh start|stop   (state in $OVRA_TEST_TMP/finger)
 set -u
 dir="${OVRA_TEST_TMP:?OVRA_TEST_TMP must be set}/finger"
-address=127.0.0.3
+address=${OVRA_FINGER_ADDRESS:-127.0.0.3}
 port=${OVRA_FINGER_PORT:-7979}
 
 start() {
@@ -15,7 +17,10 @@ start() {
     scripts=$(mktemp -d /tmp/ovra-finger.XXXXXX) || return 1
     chmod 755 "$scripts"
     echo "$scripts" >"$dir/script-dir"
-    cat >"$scripts/answer.sh" <<'ANSWER'
+    if [ -n "${OVRA_FINGER_ANSWER:-}" ]; then
+        cp "$OVRA_FINGER_ANSWER" "$scripts/answer.sh"
+    else
+        cat >"$scripts/answer.sh" <<'ANSWER'
 #!/bin/sh
 # in.fingerd runs this as "finger [--] [name]".
 [ "${1:-}" = "--" ] && shift
@@ -25,6 +30,7 @@ else
     printf 'Login: %s\t\t\tName: Ovra Test\nPlan:\nOVRA ON test-host\n' "$1"
 fi
 ANSWER
+    fi
     chmod 755 "$scripts/answer.sh"
     socat TCP-LISTEN:"$port",bind="$address",reuseaddr,fork \
         EXEC:"/usr/sbin/in.fingerd -p $scripts/answer.sh",nofork >"$dir/socat.log" 2>&1 &

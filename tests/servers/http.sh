@@ -3,10 +3,13 @@
 # docroot, pid file, logs and temp paths under $OVRA_TEST_TMP/http. It answers the
 # HTTP/0.9 simple request "GET /path" with the body alone. Started by root, its worker
 # stays root too: the scratch directory is closed to other users.
+# The demo (tools/demo) reuses it with OVRA_HTTP_ADDRESS and its own document root,
+# OVRA_HTTP_ROOT, which must hold an ovra.txt.
 # Usage: http.sh start|stop
 set -u
 dir="${OVRA_TEST_TMP:?OVRA_TEST_TMP must be set}/http"
-address=127.0.0.4
+address=${OVRA_HTTP_ADDRESS:-127.0.0.4}
+root=${OVRA_HTTP_ROOT:-$dir/docroot}
 port=${OVRA_HTTP_PORT:-8080}
 
 start() {
@@ -33,7 +36,7 @@ http {
     default_type text/plain;
     server {
         listen $address:$port;
-        root $dir/docroot;
+        root $root;
     }
 }
 CONF
@@ -41,7 +44,7 @@ CONF
     for _ in $(seq 50); do
         # The body alone, with no status line or headers.
         [ "$(printf 'GET /ovra.txt\r\n' | socat -T2 - TCP:"$address:$port" 2>/dev/null)" = \
-            'OVRA ON test-host' ] && return 0
+            "$(cat "$root/ovra.txt")" ] && return 0
         sleep 0.1
     done
     echo "nginx did not answer on $address:$port" >&2
