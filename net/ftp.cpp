@@ -6,22 +6,15 @@
 #include "net/reply.h"
 #include "net/report.h"
 
-// Reads until the reply is whole, the server closes, or the buffer is full. What arrived
-// is always terminated, so a box never shows text left over from an earlier reply.
+static int ReceiveFromControl(void *control, char *buffer, int room)
+{
+    return NetRecv(*(SOCKET *)control, buffer, room);
+}
+
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
 {
-    size_t position = 0;
-    buffer[0] = '\0';
-    while (position + 1 < capacity) {
-        int count = NetRecv(control, buffer + position, (int)(capacity - 1 - position));
-        if (count == SOCKET_ERROR)
-            return ReportWinsockError();
-        position += (size_t)count;
-        buffer[position] = '\0';
-        if (count == 0 || ReplyComplete(buffer, position))
-            break;
-    }
-    return ReplyCode(buffer);
+    int code = ReadReplyFrom(ReceiveFromControl, &control, capacity, buffer);
+    return code == -1 ? ReportWinsockError() : code;
 }
 
 int SendCommand(char *command, SOCKET control)
