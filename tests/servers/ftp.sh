@@ -69,6 +69,10 @@ wait_listening() {
 
 start() {
     stop >/dev/null 2>&1
+    if (exec 3<>"/dev/tcp/$ADDRESS/$PORT") 2>/dev/null; then
+        echo "$ADDRESS:$PORT is already taken by another server" >&2
+        return 1
+    fi
     write_config
     /usr/sbin/proftpd -t -c "$CONF" >"$DIR/configtest.log" 2>&1 || {
         cat "$DIR/configtest.log" >&2
@@ -77,7 +81,8 @@ start() {
     # Foreground (-n) in the background, so the PID recorded is the daemon's own.
     /usr/sbin/proftpd -n -4 -c "$CONF" >>"$DIR/daemon.log" 2>&1 </dev/null &
     echo $! >"$DIR/launcher.pid"
-    wait_listening || { echo "proftpd does not listen on $ADDRESS:$PORT" >&2; cat "$DIR/daemon.log" >&2; return 1; }
+    local launcher=$!
+    wait_listening && kill -0 "$launcher" 2>/dev/null || { echo "proftpd does not listen on $ADDRESS:$PORT" >&2; cat "$DIR/daemon.log" >&2; return 1; }
 }
 
 stop() {

@@ -9,6 +9,7 @@
 
 #include "app/appstate.h"
 #include "net/netio.h"
+#include "post/post.h"
 #include "res/resource.h"
 #include "settings/scramble.h"
 
@@ -418,6 +419,49 @@ TEST_F(ScriptedPostTest, OffLineHasNoAddressAndEndsInSpaceWithoutAZone)
     EXPECT_TRUE(std::regex_match(data[0], std::regex(std::string("OVRA OFF ") + kTimePattern + "\r\n")))
         << data[0];
     EXPECT_TRUE(Checked(IDM_POST_OFF));
+    EXPECT_FALSE(Checked(IDM_POST_ON));
+    ExpectIdle();
+}
+
+// The name look-up of the status line waits like every other call: when it cannot run
+// (another call is waiting) the line is not composed without the name, it fails.
+int g_nestedResult = 0;
+
+void CALLBACK ComposeWhileWaiting(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    struct sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    bind(s, (struct sockaddr *)&a, sizeof a);
+    char line[2048] = "";
+    g_nestedResult = BuildStatusLine(line, IDM_POST_ON, s);
+    closesocket(s);
+}
+
+TEST_F(ScriptedPostTest, RefusedNameLookUpFailsTheLineInsteadOfDroppingTheName)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    peer.Start([](ScriptedPeer &p) {
+        PeerConnection control = p.Accept();
+        control.Send("220 ready\r\n");
+        std::string line;
+        while (control.ReadLine(&line)) {
+        }  // silent after USER, until the client gives up
+    });
+    StartWithLogin(host);
+    g_nestedResult = 0;
+    SetTimer(nullptr, 0, 100, ComposeWhileWaiting);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    EXPECT_EQ(-1, g_nestedResult);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10036] Operation now in progress", seen[0].text);
     EXPECT_FALSE(Checked(IDM_POST_ON));
     ExpectIdle();
 }
