@@ -12,7 +12,9 @@
 #include <sstream>
 #include <string>
 
+#include "app.h"
 #include "peer.h"
+#include "settings/scramble.h"
 
 namespace daemon_ftp {
 
@@ -35,14 +37,18 @@ inline std::string OffPattern(const std::string &zone)
     return std::string("OVRA OFF ") + kTimePattern + zone + "\r?\n";
 }
 
-// A Linux path as the Z: drive shows it.
-inline std::string WindowsPath(const std::string &linuxPath)
+inline std::string Backslashed(std::string path)
 {
-    std::string path = "Z:" + linuxPath;
     for (char &c : path)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+// A Linux path as the Z: drive shows it.
+inline std::string WindowsPath(const std::string &linuxPath)
+{
+    return Backslashed("Z:" + linuxPath);
 }
 
 // The daemon's directory ($OVRA_TEST_TMP/ftp); empty when the scratch directory is unknown.
@@ -54,11 +60,7 @@ inline std::string Directory()
 
 inline std::string HomePath(const std::string &name)
 {
-    std::string path = Directory() + "\\home\\" + name;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
+    return Backslashed(Directory() + "\\home\\" + name);
 }
 
 inline std::string ReadWhole(const std::string &path, const char *missing = "<missing>")
@@ -79,6 +81,16 @@ inline std::string Stored(const std::string &name)
 inline void RemoveStored(const std::string &name)
 {
     DeleteFileA(HomePath(name).c_str());
+}
+
+// The "Login" section of ovra.ini, password stored scrambled as the program keeps it.
+inline void WriteLogin(const char *host, const char *user, const char *password)
+{
+    char stored[128];
+    ScramblePassword(password, stored, sizeof stored);
+    WriteIni("Login", "Host", host);
+    WriteIni("Login", "User", user);
+    WriteIni("Login", "Password", stored);
 }
 
 // Whether the daemon answers on its address (needs the socket library started).

@@ -5,8 +5,6 @@
 
 #include <regex>
 
-#include "settings/scramble.h"
-
 namespace {
 
 using namespace daemon_ftp;
@@ -23,11 +21,7 @@ protected:
         ASSERT_NE(nullptr, exe) << "OVRA_EXE must name ovra.exe";
         exePath = WindowsPath(exe);
         RemoveStored(".project");
-        char stored[128];
-        ScramblePassword(kPassword, stored, sizeof stored);
-        WriteIni("Login", "Host", kAddress);
-        WriteIni("Login", "User", kUser);
-        WriteIni("Login", "Password", stored);
+        WriteLogin(kAddress, kUser, kPassword);
         WriteIni("Settings", "Timezone", "UTC+1");
     }
 
@@ -67,6 +61,15 @@ TEST_F(PostProcessTest, WordOnPostsOnAndExits)
 TEST_F(PostProcessTest, WordOffInAnyCasePostsOffAndExits)
 {
     EXPECT_EQ(0, Run("oFF"));
+    std::string content = Stored(".project");
+    EXPECT_TRUE(std::regex_match(content, std::regex(OffPattern("UTC\\+1")))) << content;
+}
+
+TEST_F(PostProcessTest, WordOnWithAutoPostSetLeavesOffAsTheLastStatus)
+{
+    // On at creation, On for the word, then Off while closing.
+    WriteIni("Settings", "AutoPost", "1");
+    EXPECT_EQ(0, Run("On"));
     std::string content = Stored(".project");
     EXPECT_TRUE(std::regex_match(content, std::regex(OffPattern("UTC\\+1")))) << content;
 }

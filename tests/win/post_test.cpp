@@ -11,20 +11,10 @@
 #include "net/netio.h"
 #include "post/post.h"
 #include "res/resource.h"
-#include "settings/scramble.h"
 
 namespace {
 
 using namespace daemon_ftp;
-
-void WriteLogin(const char *host, const char *user, const char *password)
-{
-    char stored[128];
-    ScramblePassword(password, stored, sizeof stored);
-    WriteIni("Login", "Host", host);
-    WriteIni("Login", "User", user);
-    WriteIni("Login", "Password", stored);
-}
 
 bool Checked(UINT command)
 {
