@@ -9,6 +9,7 @@
 
 #include "app/appstate.h"
 #include "net/netio.h"
+#include "net/watchdog.h"
 #include "post/post.h"
 #include "res/resource.h"
 
@@ -413,6 +414,36 @@ TEST_F(ScriptedPostTest, OffLineHasNoAddressAndEndsInSpaceWithoutAZone)
     ExpectIdle();
 }
 
+// Greets, then records what the client sends without answering, until it gives up.
+void GreetThenKeepSilent(ScriptedPeer &peer)
+{
+    PeerConnection control = peer.Accept();
+    control.Send("220 ready\r\n");
+    std::string line;
+    while (control.ReadLine(&line)) {
+    }
+}
+
+TEST_F(ScriptedPostTest, WatchdogCutsOffASilentServer)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    peer.Start(GreetThenKeepSilent);
+    StartWithLogin(host);
+    SetWatchdogPeriod(300);
+    Command(IDM_POST_ON);
+    SetWatchdogPeriod(kWatchdogPeriod);
+    ASSERT_TRUE(peer.Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10004] Interrupted system call", seen[0].text);
+    std::vector<std::string> expected = {"USER ovra"};
+    EXPECT_EQ(expected, peer.Transcript());
+    ExpectIdle();
+}
+
 // The name look-up of the status line waits like every other call: when it cannot run
 // (another call is waiting) the line is not composed without the name, it fails.
 int g_nestedResult = 0;
@@ -435,13 +466,7 @@ TEST_F(ScriptedPostTest, RefusedNameLookUpFailsTheLineInsteadOfDroppingTheName)
     std::string host = NextAddress();
     ScriptedPeer peer(host.c_str(), kFtpPort);
     ASSERT_TRUE(peer.listening());
-    peer.Start([](ScriptedPeer &p) {
-        PeerConnection control = p.Accept();
-        control.Send("220 ready\r\n");
-        std::string line;
-        while (control.ReadLine(&line)) {
-        }  // silent after USER, until the client gives up
-    });
+    peer.Start(GreetThenKeepSilent);
     StartWithLogin(host);
     g_nestedResult = 0;
     SetTimer(nullptr, 0, 100, ComposeWhileWaiting);
