@@ -25,14 +25,12 @@ int SendCommand(char *command, SOCKET control)
     return 0;
 }
 
-static int Expect(int code, char *reply, SOCKET control)
+int ExpectReply(int wanted, char *buffer, SOCKET control)
 {
-    int got = ReadReply(kReplySize, reply, control);
-    if (got == -1)
+    int code = ReadReply(kReplySize, buffer, control);
+    if (code == -1)
         return -1;
-    if (got != code)
-        return ReportServerError(reply);
-    return 0;
+    return code == wanted ? 0 : ReportServerError(buffer);
 }
 
 static SOCKET Listen(unsigned short *port)
@@ -65,9 +63,9 @@ SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
     FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
-    if (SendCommand(reply, control) != 0 || Expect(200, reply, control) != 0)
+    if (SendCommand(reply, control) != 0 || ExpectReply(200, reply, control) != 0)
         return INVALID_SOCKET;
-    if (SendCommand(transferCommand, control) != 0 || Expect(150, reply, control) != 0)
+    if (SendCommand(transferCommand, control) != 0 || ExpectReply(150, reply, control) != 0)
         return INVALID_SOCKET;
     SOCKET data = NetAccept(listener);
     if (data == INVALID_SOCKET)
