@@ -2,6 +2,7 @@
 // the data channel, the watchdog, nested exchanges and a window that goes away mid-call.
 #include <string.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -630,6 +631,37 @@ TEST_F(WindowTest, WindowAnswersMessagesWhileACallWaits)
     ASSERT_TRUE(peer.Join());
     EXPECT_NE(0, answered);
     EXPECT_EQ("Ovra", title);
+    ExpectIdle();
+}
+
+}  // namespace
+
+namespace {
+
+// Winsock does not stop a look-up that was given up on: its result still arrives later.
+// It must not land in the caller's buffer, which by then belongs to something else.
+TEST_F(WatchdogTest, InterruptedLookupNeverWritesTheCallersBufferLater)
+{
+    for (const char *name : {"localhost", "127.0.0.80"}) {
+        std::vector<char> buffer(MAXGETHOSTSTRUCT, '#');
+        Trigger cancel([] { NetCancelWait(); });
+        cancel.Fire();  // queued ahead of the look-up's completion
+        EXPECT_EQ(nullptr, NetGetHostByName(name, buffer.data()));
+        EXPECT_EQ(WSAEINTR, WSAGetLastError());
+        ASSERT_TRUE(cancel.fired());
+        bool written = PumpUntil(
+            [&] { return std::count(buffer.begin(), buffer.end(), '#') != MAXGETHOSTSTRUCT; },
+            1000);
+        EXPECT_FALSE(written) << name;
+        // The layer still answers look-ups afterwards.
+        struct hostent *entry = NetGetHostByName(name, buffer.data());
+        ASSERT_NE(nullptr, entry) << name;
+        EXPECT_EQ(4, entry->h_length);
+        EXPECT_NE(nullptr, entry->h_addr_list[0]);
+        EXPECT_GE(entry->h_addr_list[0], buffer.data());
+        EXPECT_LT(entry->h_addr_list[0], buffer.data() + MAXGETHOSTSTRUCT);
+    }
+    EXPECT_TRUE(boxes.Take().empty());
     ExpectIdle();
 }
 
