@@ -42,6 +42,25 @@ protected:
         EXPECT_EQ(text, seen[0].text);
     }
     void ExpectWinsockBox(const char *text) { ExpectOneBox("Ovra Winsock Error", text); }
+    // An exchange connects to service at host and closes again; the peer on port sees both.
+    void ExpectServiceReached(const char *service, const char *host, unsigned short port)
+    {
+        ScriptedPeer peer(host, port);
+        ASSERT_TRUE(peer.listening());
+        std::atomic<bool> closed{false};
+        peer.Start([&](ScriptedPeer &p) {
+            PeerConnection connection = p.Accept();
+            closed = connection.WaitForClose();
+        });
+        SOCKET s = BeginExchange(service, host);
+        ASSERT_NE(INVALID_SOCKET, s) << service;
+        EXPECT_EQ(1, NetOpenSocketCount());
+        EndExchange(s);
+        ASSERT_TRUE(peer.Join());
+        EXPECT_TRUE(closed) << service;
+        EXPECT_TRUE(boxes.Take().empty());
+        ExpectIdle();
+    }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -78,23 +97,8 @@ TEST_F(ConnectServiceTest, DottedAddressAndServicesFileEntriesReachThePeer)
         const char *service;
         unsigned short port;
     } cases[] = {{"ftp", kFtpPort}, {"finger", kFingerPort}, {"http", kHttpPort}};
-    for (const auto &c : cases) {
-        ScriptedPeer peer("127.0.0.12", c.port);
-        ASSERT_TRUE(peer.listening());
-        std::atomic<bool> closed{false};
-        peer.Start([&](ScriptedPeer &p) {
-            PeerConnection connection = p.Accept();
-            closed = connection.WaitForClose();
-        });
-        SOCKET s = BeginExchange(c.service, "127.0.0.12");
-        ASSERT_NE(INVALID_SOCKET, s) << c.service;
-        EXPECT_EQ(1, NetOpenSocketCount());
-        EndExchange(s);
-        ASSERT_TRUE(peer.Join());
-        EXPECT_TRUE(closed) << c.service;
-        EXPECT_TRUE(boxes.Take().empty());
-        ExpectIdle();
-    }
+    for (const auto &c : cases)
+        ExpectServiceReached(c.service, "127.0.0.12", c.port);
 }
 
 // Replaces the prefix's services file for one test and puts it back afterwards.
@@ -138,22 +142,8 @@ TEST_F(ConnectServiceTest, MissingServicesEntriesFallBackOnTheUsualPorts)
         const char *service;
         unsigned short port;
     } cases[] = {{"FTP", 21}, {"finger", 79}, {"Http", 80}};
-    for (const auto &c : cases) {
-        ScriptedPeer peer("127.0.0.13", c.port);
-        ASSERT_TRUE(peer.listening());
-        std::atomic<bool> closed{false};
-        peer.Start([&](ScriptedPeer &p) {
-            PeerConnection connection = p.Accept();
-            closed = connection.WaitForClose();
-        });
-        SOCKET s = BeginExchange(c.service, "127.0.0.13");
-        ASSERT_NE(INVALID_SOCKET, s) << c.service;
-        EndExchange(s);
-        ASSERT_TRUE(peer.Join());
-        EXPECT_TRUE(closed) << c.service;
-        EXPECT_TRUE(boxes.Take().empty());
-        ExpectIdle();
-    }
+    for (const auto &c : cases)
+        ExpectServiceReached(c.service, "127.0.0.13", c.port);
     // Only those three have a fallback.
     EXPECT_EQ(INVALID_SOCKET, BeginExchange("telnetx", "127.0.0.13"));
     EXPECT_EQ(1u, boxes.Take().size());
@@ -585,6 +575,20 @@ TEST_F(NestingTest, SecondExchangeFailsOnceAndTheWaitingOneEndsQuietly)
     EXPECT_EQ(220, ReadOneReply("127.0.0.62", reply));
     ASSERT_TRUE(next.Join());
     EXPECT_TRUE(boxes.Take().empty());
+    ExpectIdle();
+}
+
+// The same while the waiting exchange is still looking its host up. Nothing listens on
+// either address: an exchange that went on would add a "refused" box.
+TEST_F(NestingTest, SecondExchangeDuringALookUpFailsOnceAndTheLookUpEndsQuietly)
+{
+    SOCKET innerResult = 0;
+    Trigger trigger([&] { innerResult = BeginExchange("http", "127.0.0.64"); });
+    trigger.Fire();  // queued ahead of the look-up's answer
+    EXPECT_EQ(INVALID_SOCKET, BeginExchange("ftp", "127.0.0.63"));
+    EXPECT_TRUE(trigger.fired());
+    EXPECT_EQ(INVALID_SOCKET, innerResult);
+    ExpectWinsockBox("[10036] Operation now in progress");
     ExpectIdle();
 }
 
