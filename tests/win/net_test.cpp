@@ -151,6 +151,33 @@ TEST_F(ConnectServiceTest, MissingServicesEntriesFallBackOnTheUsualPorts)
 }
 
 // ---------------------------------------------------------------------------------------
+// The reporters
+
+using ReportTest = NetTest;
+
+TEST_F(ReportTest, CodeWithoutTableEntryStillGetsABoxAndTheResetClosesEverySocket)
+{
+    ArmWatchdog();
+    SetBusy(1);
+    ASSERT_NE(INVALID_SOCKET, NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    ASSERT_NE(INVALID_SOCKET, NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    WSASetLastError(12345);
+    EXPECT_EQ(-1, ReportWinsockError());
+    ExpectWinsockBox("[12345] Unknown error");
+    ExpectIdle();
+}
+
+TEST_F(ReportTest, ServerErrorShowsTheReplyUnchanged)
+{
+    ArmWatchdog();
+    SetBusy(1);
+    ASSERT_NE(INVALID_SOCKET, NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    EXPECT_EQ(-1, ReportServerError("530-Login incorrect.\r\n530 Bye\r\n"));
+    ExpectOneBox("Ovra FTP Error", "530-Login incorrect.\r\n530 Bye\r\n");
+    ExpectIdle();
+}
+
+// ---------------------------------------------------------------------------------------
 // ReadReply
 
 using ReadReplyTest = NetTest;
