@@ -547,6 +547,18 @@ private:
     std::atomic<bool> fired_{false};
 };
 
+// An interrupted name look-up ends the exchange: a dotted address is not then converted
+// and connected (nothing listens there, so that would show "refused" instead).
+TEST_F(WatchdogTest, ExpiryDuringTheLookUpEndsTheConnection)
+{
+    Trigger expire([] { SendMessageA(g_hMainWindow, WM_TIMER, kWatchdogId, 0); });
+    expire.Fire();  // queued ahead of the look-up's answer
+    EXPECT_EQ(INVALID_SOCKET, BeginExchange("ftp", "127.0.0.51"));
+    ASSERT_TRUE(expire.fired());
+    ExpectWinsockBox("[10004] Interrupted system call");
+    ExpectIdle();
+}
+
 using NestingTest = NetTest;
 
 TEST_F(NestingTest, SecondExchangeFailsOnceAndTheWaitingOneEndsQuietly)
