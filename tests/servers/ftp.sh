@@ -16,10 +16,13 @@ write_config() {
     mkdir -p "$DIR/home/public_html" "$DIR/run"
     local hash
     hash=$(openssl passwd -6 -salt ovratest secret)
-    # The session runs as root (the scratch directory is private to root), so the virtual
-    # user maps to uid 0 and the daemon must allow that login.
-    printf 'ovra:%s:0:0::%s:/bin/false\n' "$hash" "$DIR/home" >"$DIR/passwd"
+    # The virtual user maps to whoever runs the daemon (as root, uid 0, so the daemon must
+    # allow that login; the demo of tools/run may run it as an ordinary user).
+    printf 'ovra:%s:%s:%s::%s:/bin/false\n' "$hash" "$(id -u)" "$(id -g)" "$DIR/home" >"$DIR/passwd"
     chmod 0600 "$DIR/passwd"
+    # Only root may chroot; otherwise the login simply starts in the home directory.
+    local chroot=
+    [ "$(id -u)" = 0 ] && chroot="DefaultRoot         ~"
     cat >"$CONF" <<CONF
 ServerName          "ovra test ftp"
 ServerType          standalone
@@ -28,8 +31,8 @@ UseIPv6             off
 DefaultAddress      $ADDRESS
 SocketBindTight     on
 Port                $PORT
-User                root
-Group               root
+User                $(id -un)
+Group               $(id -gn)
 RootLogin           on
 Umask               022
 MaxInstances        30
@@ -49,14 +52,14 @@ AuthOrder           mod_auth_file.c
 AuthUserFile        $DIR/passwd
 AuthGroupFile       $DIR/group
 RequireValidShell   off
-DefaultRoot         ~
+$chroot
 AllowOverwrite      on
 TimeoutIdle         120
 <IfModule mod_auth_pam.c>
   AuthPAM           off
 </IfModule>
 CONF
-    printf 'root:x:0:\n' >"$DIR/group"
+    printf '%s:x:%s:\n' "$(id -gn)" "$(id -g)" >"$DIR/group"
 }
 
 wait_listening() {
