@@ -6,22 +6,15 @@
 #include "net/reply.h"
 #include "net/report.h"
 
-// Reads until the reply is whole, the server closes, or the buffer is full. What arrived
-// is always terminated, so a box never shows text left over from an earlier reply.
+static int ReceiveFromControl(void *control, char *buffer, int room)
+{
+    return NetRecv(*(SOCKET *)control, buffer, room);
+}
+
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
 {
-    size_t position = 0;
-    buffer[0] = '\0';
-    while (position + 1 < capacity) {
-        int count = NetRecv(control, buffer + position, (int)(capacity - 1 - position));
-        if (count == SOCKET_ERROR)
-            return ReportWinsockError();
-        position += (size_t)count;
-        buffer[position] = '\0';
-        if (count == 0 || ReplyComplete(buffer, position))
-            break;
-    }
-    return ReplyCode(buffer);
+    int code = ReadReplyFrom(ReceiveFromControl, &control, capacity, buffer);
+    return code == -1 ? ReportWinsockError() : code;
 }
 
 int SendCommand(char *command, SOCKET control)
@@ -32,14 +25,12 @@ int SendCommand(char *command, SOCKET control)
     return 0;
 }
 
-static int Expect(int code, char *reply, SOCKET control)
+int ExpectReply(int wanted, char *buffer, SOCKET control)
 {
-    int got = ReadReply(kReplySize, reply, control);
-    if (got == -1)
+    int code = ReadReply(kReplySize, buffer, control);
+    if (code == -1)
         return -1;
-    if (got != code)
-        return ReportServerError(reply);
-    return 0;
+    return code == wanted ? 0 : ReportServerError(buffer);
 }
 
 static SOCKET Listen(unsigned short *port)
@@ -72,9 +63,9 @@ SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
     FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
-    if (SendCommand(reply, control) != 0 || Expect(200, reply, control) != 0)
+    if (SendCommand(reply, control) != 0 || ExpectReply(200, reply, control) != 0)
         return INVALID_SOCKET;
-    if (SendCommand(transferCommand, control) != 0 || Expect(150, reply, control) != 0)
+    if (SendCommand(transferCommand, control) != 0 || ExpectReply(150, reply, control) != 0)
         return INVALID_SOCKET;
     SOCKET data = NetAccept(listener);
     if (data == INVALID_SOCKET)

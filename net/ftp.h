@@ -8,6 +8,9 @@ enum { kReplySize = 2048 };
 
 // One whole reply into buffer; returns its code, or -1 after the failure was reported.
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control);
+// Reads a reply and checks its code: 0 when it is wanted, else -1 after the failure (or
+// the unexpected reply) has been reported.
+int ExpectReply(int wanted, char *buffer, SOCKET control);
 // Appends CR LF to the command in its buffer and sends the line; 0, or -1 (reported).
 int SendCommand(char *command, SOCKET control);
 // PORT, 200, the transfer command, 150, accept: the data socket, or INVALID_SOCKET

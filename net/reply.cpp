@@ -35,3 +35,21 @@ void FormatPortLine(unsigned long address, unsigned short port, char *out, size_
              (address >> 16) & 0xFF, (address >> 8) & 0xFF, address & 0xFF,
              (unsigned)(port >> 8), (unsigned)(port & 0xFF));
 }
+
+int ReadReplyFrom(ReceiveBytes receive, void *context, size_t capacity, char *buffer)
+{
+    size_t position = 0;
+    buffer[0] = '\0';
+    while (position + 1 < capacity) {
+        int count = receive(context, buffer + position, (int)(capacity - 1 - position));
+        if (count < 0)
+            return -1;
+        position += (size_t)count;
+        buffer[position] = '\0';
+        if (count == 0 || ReplyComplete(buffer, position))
+            break;
+    }
+    // A reply such as "-1 ..." must not pass for the failure result.
+    int code = ReplyCode(buffer);
+    return code < 0 ? 0 : code;
+}

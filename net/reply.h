@@ -13,6 +13,15 @@ int ReplyCode(const char *text);
 // line "CR LF <same three characters> blank" has arrived.
 bool ReplyComplete(const char *text, size_t length);
 
+// Receives at most room bytes into buffer: the count, 0 at the end of the stream, or -1.
+typedef int (*ReceiveBytes)(void *context, char *buffer, int room);
+
+// Reads one reply: receives until what arrived ends a whole reply, the stream ends, or the
+// buffer (capacity bytes with the terminator) is full. What arrived is always terminated.
+// Returns the reply's code (never negative: a signed code counts as no code, 0), or -1
+// when receive failed.
+int ReadReplyFrom(ReceiveBytes receive, void *context, size_t capacity, char *buffer);
+
 // "PORT h1,h2,h3,h4,p1,p2" for an address and port given in host byte order.
 void FormatPortLine(unsigned long address, unsigned short port, char *out, size_t size);
 

@@ -1,6 +1,149 @@
-// Placeholder until posting lands.
 #include "post/post.h"
 
-int PostStatus(int, LoginInfo) { return 0; }
-int BuildStatusLine(char *, int, SOCKET) { return 0; }
-BOOL ToggleAutoPost(int *) { return TRUE; }
+#include <stdio.h>
+#include <string.h>
+#include <time.h>
+
+#include "app/appstate.h"
+#include "app/mainwindow.h"
+#include "net/connect.h"
+#include "net/ftp.h"
+#include "net/netio.h"
+#include "net/report.h"
+#include "net/watchdog.h"
+#include "post/statusline.h"
+#include "res/resource.h"
+#include "settings/profile.h"
+
+struct UploadTarget {
+    const char *enableKey;
+    const char *enableDefault;
+    const char *nameKey;
+    const char *nameDefault;
+};
+
+static const UploadTarget kTargets[] = {
+    {"UploadFile1", "true", "UploadFile1Name", ".project"},
+    {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt"},
+};
+
+// A reply whose code is not the one wanted ends the exchange with the reply in a box.
+static int Converse(const char *format, const char *argument, int wanted, char *buffer,
+                    SOCKET control)
+{
+    snprintf(buffer, kReplySize, format, argument);
+    if (SendCommand(buffer, control) != 0)
+        return -1;
+    return ExpectReply(wanted, buffer, control);
+}
+
+// The name of the machine at our end of the control connection, or null when the
+// look-up finds none. Only a cut-off or refused wait is a failure (reported).
+static int LocalHostName(const struct in_addr *address, char *entryBuffer, const char **name)
+{
+    *name = nullptr;
+    struct hostent *entry = NetGetHostByAddr(address, entryBuffer);
+    if (entry != nullptr) {
+        *name = entry->h_name;
+        return 0;
+    }
+    int code = WSAGetLastError();
+    if (code == WSAEINTR || code == WSAEINPROGRESS)
+        return ReportWinsockError();
+    return 0;
+}
+
+static void CheckPostItems(int command)
+{
+    HMENU menu = GetMenu(g_hMainWindow);
+    bool on = command == IDM_POST_ON;
+    CheckMenuItem(menu, IDM_POST_ON, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_POST_OFF, MF_BYCOMMAND | (on ? MF_UNCHECKED : MF_CHECKED));
+}
+
+int BuildStatusLine(char *buffer, int command, SOCKET control)
+{
+    bool on = command == IDM_POST_ON;
+    const char *hostName = nullptr;
+    char address[16] = "";
+    char entryBuffer[MAXGETHOSTSTRUCT];
+    if (on) {
+        struct sockaddr_in local;
+        int size = sizeof local;
+        if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+            return ReportWinsockError();
+        if (LocalHostName(&local.sin_addr, entryBuffer, &hostName) != 0)
+            return -1;
+        lstrcpynA(address, inet_ntoa(local.sin_addr), sizeof address);
+    }
+    CheckPostItems(command);
+    time_t now = time(nullptr);
+    struct tm when = {};
+    if (const struct tm *local = localtime(&now))
+        when = *local;
+    char zone[kSettingSize];
+    ReadProfileText("Settings", "Timezone", "", zone, sizeof zone);
+    FormatStatusLine(on, hostName, address, &when, zone, buffer, kReplySize);
+    return 0;
+}
+
+// One enabled target: its data connection, a freshly composed line, and the server's 226.
+static int StoreTarget(const UploadTarget *target, int command, char *buffer, SOCKET control)
+{
+    char value[kSettingSize];
+    ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
+    if (lstrcmpiA(value, "true") != 0)
+        return 0;
+    ReadProfileText("Settings", target->nameKey, target->nameDefault, value, sizeof value);
+    snprintf(buffer, kReplySize, "STOR %s", value);
+    SOCKET data = OpenDataConnection(buffer, control);
+    if (data == INVALID_SOCKET)
+        return -1;
+    if (BuildStatusLine(buffer, command, control) != 0)
+        return -1;
+    if (NetSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
+        return ReportWinsockError();
+    // Closing the data connection is what ends the file on the server.
+    if (NetClose(data) != 0)
+        return ReportWinsockError();
+    return ExpectReply(226, buffer, control);
+}
+
+int PostStatus(int command, LoginInfo login)
+{
+    char buffer[kReplySize];
+    ArmWatchdog();
+    SetBusy(1);
+    SOCKET control = ConnectService("tcp", "ftp", login.host);
+    if (control == INVALID_SOCKET)
+        return -1;
+    if (ExpectReply(220, buffer, control) != 0 ||
+        Converse("USER %s", login.user, 331, buffer, control) != 0 ||
+        Converse("PASS %s", login.password, 230, buffer, control) != 0)
+        return -1;
+    for (const UploadTarget &target : kTargets) {
+        if (StoreTarget(&target, command, buffer, control) != 0)
+            return -1;
+    }
+    if (Converse("%s", "QUIT", 221, buffer, control) != 0)
+        return -1;
+    if (NetClose(control) != 0)
+        return ReportWinsockError();
+    DisarmWatchdog();
+    SetBusy(0);
+    return 0;
+}
+
+BOOL ToggleAutoPost(int *autoPostFlag)
+{
+    *autoPostFlag = *autoPostFlag == 0 ? 1 : 0;
+    HMENU menu = GetMenu(g_hMainWindow);
+    if (*autoPostFlag == 1) {
+        CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
+        // A whole On posting runs before the setting is written.
+        SendMessageA(g_hMainWindow, WM_COMMAND, IDM_POST_ON, 0);
+    } else {
+        CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_UNCHECKED);
+    }
+    return WriteProfileInt("Settings", "AutoPost", *autoPostFlag, PROFILE_FILE);
+}

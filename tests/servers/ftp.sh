@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# A real FTP daemon for the posting tests: proftpd on 127.0.0.2, port 2121, with its own
+# configuration and one virtual user ("ovra", password "secret") whose home directory is
+# $OVRA_TEST_TMP/ftp/home. Stored files can be read there; every command the daemon
+# received is logged to $OVRA_TEST_TMP/ftp/commands.log.
+#   ftp.sh start | stop
+set -u
+: "${OVRA_TEST_TMP:?OVRA_TEST_TMP must name the scratch directory}"
+ADDRESS=${OVRA_FTP_ADDRESS:-127.0.0.2}
+PORT=${OVRA_FTP_PORT:-2121}
+DIR="$OVRA_TEST_TMP/ftp"
+CONF="$DIR/proftpd.conf"
+PIDFILE="$DIR/proftpd.pid"
+
+write_config() {
+    mkdir -p "$DIR/home/public_html" "$DIR/run"
+    local hash
+    hash=$(openssl passwd -6 -salt ovratest secret)
+    # The session runs as root (the scratch directory is private to root), so the virtual
+    # user maps to uid 0 and the daemon must allow that login.
+    printf 'ovra:%s:0:0::%s:/bin/false\n' "$hash" "$DIR/home" >"$DIR/passwd"
+    chmod 0600 "$DIR/passwd"
+    cat >"$CONF" <<CONF
+ServerName          "ovra test ftp"
+ServerType          standalone
+DefaultServer       on
+UseIPv6             off
+DefaultAddress      $ADDRESS
+SocketBindTight     on
+Port                $PORT
+User                root
+Group               root
+RootLogin           on
+Umask               022
+MaxInstances        30
+PidFile             $PIDFILE
+ScoreboardFile      $DIR/run/scoreboard
+DelayTable          none
+DelayEngine         off
+WtmpLog             off
+UseReverseDNS       off
+UseLastlog          off
+ControlsEngine      off
+SystemLog           $DIR/system.log
+TransferLog         $DIR/xfer.log
+LogFormat           commands "%m %J"
+ExtendedLog         $DIR/commands.log ALL commands
+AuthOrder           mod_auth_file.c
+AuthUserFile        $DIR/passwd
+AuthGroupFile       $DIR/group
+RequireValidShell   off
+DefaultRoot         ~
+AllowOverwrite      on
+TimeoutIdle         120
+<IfModule mod_auth_pam.c>
+  AuthPAM           off
+</IfModule>
+CONF
+    printf 'root:x:0:\n' >"$DIR/group"
+}
+
+wait_listening() {
+    for _ in $(seq 100); do
+        (exec 3<>"/dev/tcp/$ADDRESS/$PORT") 2>/dev/null && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+start() {
+    stop >/dev/null 2>&1
+    if (exec 3<>"/dev/tcp/$ADDRESS/$PORT") 2>/dev/null; then
+        echo "$ADDRESS:$PORT is already taken by another server" >&2
+        return 1
+    fi
+    write_config
+    /usr/sbin/proftpd -t -c "$CONF" >"$DIR/configtest.log" 2>&1 || {
+        cat "$DIR/configtest.log" >&2
+        return 1
+    }
+    # Foreground (-n) in the background, so the PID recorded is the daemon's own.
+    /usr/sbin/proftpd -n -4 -c "$CONF" >>"$DIR/daemon.log" 2>&1 </dev/null &
+    echo $! >"$DIR/launcher.pid"
+    local launcher=$!
+    wait_listening && kill -0 "$launcher" 2>/dev/null || { echo "proftpd does not listen on $ADDRESS:$PORT" >&2; cat "$DIR/daemon.log" >&2; return 1; }
+}
+
+stop() {
+    local pid
+    for file in "$DIR/launcher.pid" "$PIDFILE"; do
+        [ -f "$file" ] || continue
+        pid=$(cat "$file")
+        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid"
+            for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        fi
+        rm -f "$file"
+    done
+}
+
+case "${1:-}" in
+start) start ;;
+stop) stop ;;
+*) echo "usage: $0 start|stop" >&2; exit 2 ;;
+esac

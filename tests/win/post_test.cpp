@@ -1,0 +1,484 @@
+// Posting the status: against the real FTP daemon (stored content, both targets, the
+// Auto Post paths) and against scripted peers (the exact commands, every failure).
+#include "app.h"
+#include "ftp_daemon.h"
+#include "peer.h"
+
+#include <regex>
+#include <vector>
+
+#include "app/appstate.h"
+#include "net/netio.h"
+#include "net/watchdog.h"
+#include "post/post.h"
+#include "res/resource.h"
+
+namespace {
+
+using namespace daemon_ftp;
+
+bool Checked(UINT command)
+{
+    return (MenuState(command) & MF_CHECKED) != 0;
+}
+
+std::string LogPath()
+{
+    return Directory() + "\\commands.log";
+}
+
+// The commands the daemon logged after offset, one per line ("PORT ...": arguments vary).
+std::vector<std::string> LoggedSince(size_t offset)
+{
+    std::string log = ReadWhole(LogPath(), "");
+    std::vector<std::string> commands;
+    std::istringstream lines(log.size() > offset ? log.substr(offset) : "");
+    std::string line;
+    while (std::getline(lines, line)) {
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
+            line.pop_back();
+        commands.push_back(line.rfind("PORT ", 0) == 0 ? "PORT" : line);
+    }
+    return commands;
+}
+
+// The session's log lines arrive after the client has gone: wait for its QUIT.
+std::vector<std::string> SessionCommands(size_t offset)
+{
+    PumpUntil([&] {
+        auto commands = LoggedSince(offset);
+        return !commands.empty() && commands.back() == "QUIT";
+    }, 10000);
+    return LoggedSince(offset);
+}
+
+class DaemonPostTest : public OvraTest {
+protected:
+    void SetUp() override
+    {
+        OvraTest::SetUp();
+        if (!Reachable())
+            GTEST_SKIP() << "the FTP daemon (tests/servers/ftp.sh start, with OVRA_TEST_TMP "
+                            "set) does not answer on 127.0.0.2:2121";
+        for (const char *name : {".project", "public_html/ovra.txt", "status.txt"})
+            RemoveStored(name);
+        WriteLogin(kAddress, kUser, kPassword);
+        WriteIni("Settings", "Timezone", "EST");
+        logMark = ReadWhole(LogPath(), "").size();
+    }
+
+    void ExpectStored(const std::string &name, const std::string &pattern)
+    {
+        std::string content = Stored(name);
+        EXPECT_TRUE(std::regex_match(content, std::regex(pattern))) << name << ": " << content;
+    }
+
+    void ExpectNoBox()
+    {
+        for (const SeenBox &box : boxes.Take())
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+    }
+
+    size_t logMark = 0;
+};
+
+TEST_F(DaemonPostTest, PostOnStoresTheOnLineInTheFirstTargetOnly)
+{
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectStored(".project", OnPattern("EST"));
+    EXPECT_EQ("<missing>", Stored("public_html/ovra.txt"));
+    EXPECT_TRUE(Checked(IDM_POST_ON));
+    EXPECT_FALSE(Checked(IDM_POST_OFF));
+    ExpectIdle();
+    // Only the five commands: no TYPE, CWD or PASV.
+    std::vector<std::string> expected = {"USER ovra", "PASS (hidden)", "PORT", "STOR .project",
+                                         "QUIT"};
+    EXPECT_EQ(expected, SessionCommands(logMark));
+}
+
+TEST_F(DaemonPostTest, PostOffReplacesTheLineAndMovesTheCheckMark)
+{
+    WriteIni("Settings", "Timezone", "");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectStored(".project", OnPattern(""));
+    Command(IDM_POST_OFF);
+    ExpectNoBox();
+    ExpectStored(".project", OffPattern(""));
+    EXPECT_FALSE(Checked(IDM_POST_ON));
+    EXPECT_TRUE(Checked(IDM_POST_OFF));
+    ExpectIdle();
+}
+
+TEST_F(DaemonPostTest, BothTargetsAreStoredUnderTheirNames)
+{
+    WriteIni("Settings", "UploadFile2", "true");
+    WriteIni("Settings", "UploadFile1Name", "status.txt");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectStored("status.txt", OnPattern("EST"));
+    ExpectStored("public_html/ovra.txt", OnPattern("EST"));
+    EXPECT_EQ("<missing>", Stored(".project"));
+    ExpectIdle();
+    std::vector<std::string> expected = {"USER ovra", "PASS (hidden)", "PORT",
+                                         "STOR status.txt", "PORT",
+                                         "STOR public_html/ovra.txt", "QUIT"};
+    EXPECT_EQ(expected, SessionCommands(logMark));
+}
+
+TEST_F(DaemonPostTest, EnableWordIgnoresCaseButNothingElse)
+{
+    WriteIni("Settings", "UploadFile1", "TRUE");
+    WriteIni("Settings", "UploadFile2", "yes");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_OFF);
+    ExpectNoBox();
+    ExpectStored(".project", OffPattern("EST"));
+    EXPECT_EQ("<missing>", Stored("public_html/ovra.txt"));
+
+    WriteIni("Settings", "UploadFile1", "1");
+    WriteIni("Settings", "UploadFile2", "tRuE");
+    RemoveStored(".project");
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    EXPECT_EQ("<missing>", Stored(".project"));
+    ExpectStored("public_html/ovra.txt", OnPattern("EST"));
+}
+
+TEST_F(DaemonPostTest, BothTargetsOffLogsInAndOutAndLeavesTheMarks)
+{
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(Checked(IDM_POST_ON));
+    std::string before = Stored(".project");
+    WriteIni("Settings", "UploadFile1", "false");
+    logMark = ReadWhole(LogPath(), "").size();
+    Command(IDM_POST_OFF);
+    ExpectNoBox();
+    EXPECT_EQ(before, Stored(".project"));
+    EXPECT_EQ("<missing>", Stored("public_html/ovra.txt"));
+    EXPECT_TRUE(Checked(IDM_POST_ON));
+    EXPECT_FALSE(Checked(IDM_POST_OFF));
+    ExpectIdle();
+    std::vector<std::string> expected = {"USER ovra", "PASS (hidden)", "QUIT"};
+    EXPECT_EQ(expected, SessionCommands(logMark));
+}
+
+TEST_F(DaemonPostTest, AutoPostAtStartPostsOnAndClosingPostsOff)
+{
+    WriteIni("Settings", "AutoPost", "1");
+    ASSERT_EQ(0, StartApp());
+    ExpectNoBox();
+    ExpectStored(".project", OnPattern("EST"));
+    EXPECT_TRUE(Checked(IDM_AUTO_POST));
+    EXPECT_TRUE(Checked(IDM_POST_ON));
+    EXPECT_EQ(1, g_AutoPostFlag);
+    StopApp();
+    ExpectNoBox();
+    ExpectStored(".project", OffPattern("EST"));
+}
+
+TEST_F(DaemonPostTest, AutoPostCommandPostsOnWhenSetAndNothingWhenCleared)
+{
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_AUTO_POST);
+    ExpectNoBox();
+    EXPECT_EQ(1, g_AutoPostFlag);
+    EXPECT_TRUE(Checked(IDM_AUTO_POST));
+    EXPECT_EQ("1", ReadIni("Settings", "AutoPost"));
+    ExpectStored(".project", OnPattern("EST"));
+    ExpectIdle();
+
+    RemoveStored(".project");
+    Command(IDM_AUTO_POST);
+    EXPECT_EQ(0, g_AutoPostFlag);
+    EXPECT_FALSE(Checked(IDM_AUTO_POST));
+    EXPECT_EQ("0", ReadIni("Settings", "AutoPost"));
+    EXPECT_EQ("<missing>", Stored(".project"));
+    StopApp();  // the flag is clear: nothing is posted at exit
+    EXPECT_EQ("<missing>", Stored(".project"));
+}
+
+TEST_F(DaemonPostTest, SessionEndPostsOffOnceAndNotAgainAtDestroy)
+{
+    WriteIni("Settings", "AutoPost", "1");
+    ASSERT_EQ(0, StartApp());
+    ExpectStored(".project", OnPattern("EST"));
+    SendMessageA(g_hMainWindow, WM_ENDSESSION, FALSE, 0);  // cancelled: nothing happens
+    ExpectStored(".project", OnPattern("EST"));
+    SendMessageA(g_hMainWindow, WM_ENDSESSION, TRUE, 0);
+    ExpectNoBox();
+    ExpectStored(".project", OffPattern("EST"));
+    ExpectIdle();
+    RemoveStored(".project");
+    StopApp();
+    EXPECT_EQ("<missing>", Stored(".project")) << "Off was posted a second time";
+}
+
+// Scripted peers: each test has its own address, so no listener is ever shared.
+class ScriptedPostTest : public OvraTest {
+protected:
+    static std::string NextAddress()
+    {
+        static int next = 100;
+        return "127.0.0." + std::to_string(next++);
+    }
+
+    void StartWithLogin(const std::string &host)
+    {
+        ASSERT_EQ(0, StartApp());
+        lstrcpynA(g_LoginInfo.host, host.c_str(), sizeof g_LoginInfo.host);
+        lstrcpyA(g_LoginInfo.user, "ovra");
+        lstrcpyA(g_LoginInfo.password, "secret");
+    }
+};
+
+// Replies the peer gives; empty means the command is not expected to arrive.
+struct FtpScript {
+    std::string greeting = "220 ready\r\n";
+    std::string user = "331 password please\r\n";
+    std::string pass = "230 in\r\n";
+    std::string port = "200 PORT ok\r\n";
+    std::string stor = "150 go ahead\r\n";
+    std::string stored = "226 done\r\n";
+    std::string quit = "221 bye\r\n";
+};
+
+// Plays an FTP server until QUIT or until the client goes away; the data of every STOR
+// answered with 150 is collected.
+void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::string> *data)
+{
+    PeerConnection control = peer.Accept();
+    if (!control.valid() || !control.Send(script.greeting))
+        return;
+    std::string line, portLine;
+    while (control.ReadLine(&line)) {
+        std::string word = line.substr(0, line.find(' '));
+        const std::string *reply = nullptr;
+        if (word == "USER") reply = &script.user;
+        else if (word == "PASS") reply = &script.pass;
+        else if (word == "PORT") reply = &script.port, portLine = line;
+        else if (word == "STOR") reply = &script.stor;
+        else if (word == "QUIT") reply = &script.quit;
+        if (reply == nullptr) {
+            control.Send("502 not here\r\n");
+            continue;
+        }
+        control.Send(*reply);
+        if (word == "QUIT")
+            return;
+        if (word == "STOR" && reply->rfind("150", 0) == 0) {
+            PeerConnection channel = peer.ConnectToPort(portLine);
+            data->push_back(channel.ReadAll());
+            control.Send(script.stored);
+        }
+    }
+}
+
+TEST_F(ScriptedPostTest, SendsExactlyLoginPortStorAndQuit)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    WriteIni("Settings", "UploadFile2", "true");
+    WriteIni("Settings", "Timezone", "CET");
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
+    StartWithLogin(host);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    EXPECT_TRUE(boxes.Take().empty());
+    std::vector<std::string> transcript = peer.Transcript();
+    ASSERT_EQ(7u, transcript.size());
+    EXPECT_EQ("USER ovra", transcript[0]);
+    EXPECT_EQ("PASS secret", transcript[1]);
+    std::regex port("PORT 127,0,0,1,[0-9]+,[0-9]+");
+    EXPECT_TRUE(std::regex_match(transcript[2], port)) << transcript[2];
+    EXPECT_EQ("STOR .project", transcript[3]);
+    EXPECT_TRUE(std::regex_match(transcript[4], port)) << transcript[4];
+    EXPECT_NE(transcript[2], transcript[4]) << "each target has its own data port";
+    EXPECT_EQ("STOR public_html/ovra.txt", transcript[5]);
+    EXPECT_EQ("QUIT", transcript[6]);
+    // Byte for byte, with CR LF: no server conversion here.
+    ASSERT_EQ(2u, data.size());
+    std::regex line(std::string("OVRA ON ([^ \r\n]+ )?127\\.0\\.0\\.1 ") + kTimePattern + "CET\r\n");
+    for (const std::string &content : data)
+        EXPECT_TRUE(std::regex_match(content, line)) << content;
+    ExpectIdle();
+}
+
+struct FailureCase {
+    const char *name;
+    void (*change)(FtpScript *);
+    const char *boxText;
+    std::vector<std::string> commands;  // the whole transcript, without PORT arguments
+    int linesStored;
+};
+
+void PrintTo(const FailureCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class PostFailureTest : public ScriptedPostTest,
+                        public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(PostFailureTest, ShowsTheReplyAndEndsIdle)
+{
+    const FailureCase &c = GetParam();
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    FtpScript script;
+    c.change(&script);
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, script, &data); });
+    StartWithLogin(host);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra FTP Error", seen[0].caption);
+    EXPECT_EQ(c.boxText, seen[0].text);
+    std::vector<std::string> transcript;
+    for (const std::string &line : peer.Transcript())
+        transcript.push_back(line.rfind("PORT ", 0) == 0 ? "PORT" : line);
+    EXPECT_EQ(c.commands, transcript);
+    EXPECT_EQ((size_t)c.linesStored, data.size());
+    // The marks move once a line was composed, before the server confirmed it.
+    EXPECT_EQ(c.linesStored > 0, Checked(IDM_POST_ON));
+    ExpectIdle();
+}
+
+const std::vector<std::string> kLogin = {"USER ovra", "PASS secret"};
+const std::vector<std::string> kStore = {"USER ovra", "PASS secret", "PORT", "STOR .project"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PostFailureTest,
+    ::testing::Values(
+        FailureCase{"Greeting", [](FtpScript *s) { s->greeting = "421 too many users\r\n"; },
+                    "421 too many users\r\n", {}, 0},
+        FailureCase{"UserLoggedInAtOnce", [](FtpScript *s) { s->user = "230 no password needed\r\n"; },
+                    "230 no password needed\r\n", {"USER ovra"}, 0},
+        FailureCase{"LoginRefused", [](FtpScript *s) { s->pass = "530 Login incorrect.\r\n"; },
+                    "530 Login incorrect.\r\n", kLogin, 0},
+        FailureCase{"PortRefused", [](FtpScript *s) { s->port = "500 Illegal PORT\r\n"; },
+                    "500 Illegal PORT\r\n", {"USER ovra", "PASS secret", "PORT"}, 0},
+        FailureCase{"StorWithDataAlreadyOpen", [](FtpScript *s) { s->stor = "125 already open\r\n"; },
+                    "125 already open\r\n", kStore, 0},
+        FailureCase{"StoreNotConfirmed", [](FtpScript *s) { s->stored = "451 local error\r\n"; },
+                    "451 local error\r\n", kStore, 1},
+        FailureCase{"QuitRefused", [](FtpScript *s) { s->quit = "500 what?\r\n"; },
+                    "500 what?\r\n",
+                    {"USER ovra", "PASS secret", "PORT", "STOR .project", "QUIT"}, 1},
+        FailureCase{"MultiLineReplyShownWhole",
+                    [](FtpScript *s) { s->pass = "530-No.\r\n530-Really not.\r\n530 Bye.\r\n"; },
+                    "530-No.\r\n530-Really not.\r\n530 Bye.\r\n", kLogin, 0}),
+    [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ScriptedPostTest, AutoPostOnWithTheServerDownStillSetsTheFlag)
+{
+    std::string host = NextAddress();  // nothing listens there
+    StartWithLogin(host);
+    Command(IDM_AUTO_POST);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10061] Connection refused", seen[0].text);
+    EXPECT_EQ(1, g_AutoPostFlag);
+    EXPECT_TRUE(Checked(IDM_AUTO_POST));
+    EXPECT_EQ("1", ReadIni("Settings", "AutoPost"));
+    EXPECT_FALSE(Checked(IDM_POST_ON));
+    ExpectIdle();
+}
+
+TEST_F(ScriptedPostTest, OffLineHasNoAddressAndEndsInSpaceWithoutAZone)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
+    StartWithLogin(host);
+    Command(IDM_POST_OFF);
+    ASSERT_TRUE(peer.Join());
+    EXPECT_TRUE(boxes.Take().empty());
+    ASSERT_EQ(1u, data.size());
+    EXPECT_TRUE(std::regex_match(data[0], std::regex(std::string("OVRA OFF ") + kTimePattern + "\r\n")))
+        << data[0];
+    EXPECT_TRUE(Checked(IDM_POST_OFF));
+    EXPECT_FALSE(Checked(IDM_POST_ON));
+    ExpectIdle();
+}
+
+// Greets, then records what the client sends without answering, until it gives up.
+void GreetThenKeepSilent(ScriptedPeer &peer)
+{
+    PeerConnection control = peer.Accept();
+    control.Send("220 ready\r\n");
+    std::string line;
+    while (control.ReadLine(&line)) {
+    }
+}
+
+TEST_F(ScriptedPostTest, WatchdogCutsOffASilentServer)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    peer.Start(GreetThenKeepSilent);
+    StartWithLogin(host);
+    SetWatchdogPeriod(300);
+    Command(IDM_POST_ON);
+    SetWatchdogPeriod(kWatchdogPeriod);
+    ASSERT_TRUE(peer.Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10004] Interrupted system call", seen[0].text);
+    std::vector<std::string> expected = {"USER ovra"};
+    EXPECT_EQ(expected, peer.Transcript());
+    ExpectIdle();
+}
+
+// The name look-up of the status line waits like every other call: when it cannot run
+// (another call is waiting) the line is not composed without the name, it fails.
+int g_nestedResult = 0;
+
+void CALLBACK ComposeWhileWaiting(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    struct sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = inet_addr("127.0.0.1");
+    bind(s, (struct sockaddr *)&a, sizeof a);
+    char line[2048] = "";
+    g_nestedResult = BuildStatusLine(line, IDM_POST_ON, s);
+    closesocket(s);
+}
+
+TEST_F(ScriptedPostTest, RefusedNameLookUpFailsTheLineInsteadOfDroppingTheName)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    peer.Start(GreetThenKeepSilent);
+    StartWithLogin(host);
+    g_nestedResult = 0;
+    SetTimer(nullptr, 0, 100, ComposeWhileWaiting);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    EXPECT_EQ(-1, g_nestedResult);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10036] Operation now in progress", seen[0].text);
+    EXPECT_FALSE(Checked(IDM_POST_ON));
+    ExpectIdle();
+}
+
+}  // namespace
