@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 enum {
     WM_NET_SOCKET = WM_APP + 1,  // WSAAsyncSelect events
     WM_NET_LOOKUP = WM_APP + 2,  // WSAAsyncGetHostBy* completions
@@ -33,6 +35,34 @@ static struct {
     bool quietFailure;
 } net;
 
+// One look-up's answer. Winsock writes it when the look-up ends even after the look-up was
+// given up on (WSACancelAsyncRequest does not stop it), so it is kept apart from the
+// caller's buffer, in a block that a look-up given up on frees once its answer arrives.
+// Each look-up has a window of its own that holds the block, found again from the message.
+struct Lookup {
+    Wait *wait;  // null once given up on
+    char answer[MAXGETHOSTSTRUCT];
+};
+
+static void EndLookup(HWND window)
+{
+    HeapFree(GetProcessHeap(), 0, (void *)GetWindowLongPtrA(window, GWLP_USERDATA));
+    DestroyWindow(window);
+}
+
+static void LookupArrived(HWND window, LPARAM lParam)
+{
+    auto *lookup = (Lookup *)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (lookup == nullptr)
+        return;
+    if (lookup->wait == nullptr) {
+        EndLookup(window);
+        return;
+    }
+    lookup->wait->done = true;
+    lookup->wait->error = WSAGETASYNCERROR(lParam);
+}
+
 static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Wait *wait = net.current;
@@ -46,10 +76,7 @@ static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, L
         return 0;
     }
     if (message == WM_NET_LOOKUP) {
-        if (wait != nullptr && wait->task != nullptr && (HANDLE)wParam == wait->task) {
-            wait->done = true;
-            wait->error = WSAGETASYNCERROR(lParam);
-        }
+        LookupArrived(window, lParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -327,38 +354,83 @@ SOCKET NetAccept(SOCKET listener)
     }
 }
 
-static struct hostent *WaitForLookup(HANDLE task, char *buffer)
+// The entry points into its own block: its pointers move with it.
+static char *Moved(char *p, const char *from, char *to)
 {
-    if (task == nullptr)
+    if (p < from || p >= from + MAXGETHOSTSTRUCT)
+        return p;
+    return to + (p - from);
+}
+
+static struct hostent *CopyHostEntry(const char *answer, char *buffer)
+{
+    memcpy(buffer, answer, MAXGETHOSTSTRUCT);
+    auto *entry = (struct hostent *)buffer;
+    entry->h_name = Moved(entry->h_name, answer, buffer);
+    char ***lists[] = {&entry->h_aliases, &entry->h_addr_list};
+    for (char ***list : lists) {
+        *list = (char **)Moved((char *)*list, answer, buffer);
+        for (char **item = *list; item != nullptr && *item != nullptr; item++)
+            *item = Moved(*item, answer, buffer);
+    }
+    return entry;
+}
+
+typedef HANDLE (*StartLookup)(HWND window, const void *key, char *answer);
+
+static struct hostent *RunLookup(StartLookup start, const void *key, char *buffer)
+{
+    if (RefuseNested())
         return nullptr;
-    Wait wait = {};
-    wait.task = task;
-    if (RunWait(&wait) != 0)
-        return nullptr;
-    if (wait.error != 0) {
-        WSASetLastError(wait.error);
+    auto *lookup = (Lookup *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Lookup));
+    HWND window = lookup != nullptr ? CreateNotifier() : nullptr;
+    if (window == nullptr) {
+        HeapFree(GetProcessHeap(), 0, lookup);
+        WSASetLastError(WSAENOBUFS);
         return nullptr;
     }
-    return (struct hostent *)buffer;
+    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)lookup);
+    Wait wait = {};
+    wait.task = start(window, key, lookup->answer);
+    if (wait.task == nullptr) {
+        int error = WSAGetLastError();
+        EndLookup(window);
+        WSASetLastError(error);
+        return nullptr;
+    }
+    lookup->wait = &wait;
+    int result = RunWait(&wait);
+    if (!wait.done) {
+        lookup->wait = nullptr;  // the answer frees its block when it comes
+        return nullptr;
+    }
+    int error = result != 0 ? WSAGetLastError() : wait.error;
+    struct hostent *entry = error == 0 ? CopyHostEntry(lookup->answer, buffer) : nullptr;
+    EndLookup(window);
+    WSASetLastError(error);
+    return entry;
+}
+
+static HANDLE StartByName(HWND window, const void *name, char *answer)
+{
+    return WSAAsyncGetHostByName(window, WM_NET_LOOKUP, (const char *)name, answer,
+                                 MAXGETHOSTSTRUCT);
+}
+
+static HANDLE StartByAddr(HWND window, const void *address, char *answer)
+{
+    return WSAAsyncGetHostByAddr(window, WM_NET_LOOKUP, (const char *)address, 4, AF_INET,
+                                 answer, MAXGETHOSTSTRUCT);
 }
 
 struct hostent *NetGetHostByName(const char *name, char *buffer)
 {
-    if (RefuseNested())
-        return nullptr;
-    return WaitForLookup(
-        WSAAsyncGetHostByName(net.notifier, WM_NET_LOOKUP, name, buffer, MAXGETHOSTSTRUCT),
-        buffer);
+    return RunLookup(StartByName, name, buffer);
 }
 
 struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer)
 {
-    if (RefuseNested())
-        return nullptr;
-    return WaitForLookup(WSAAsyncGetHostByAddr(net.notifier, WM_NET_LOOKUP,
-                                               (const char *)address, 4, AF_INET, buffer,
-                                               MAXGETHOSTSTRUCT),
-                         buffer);
+    return RunLookup(StartByAddr, address, buffer);
 }
 
 int NetOpenSocketCount(void)

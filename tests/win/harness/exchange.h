@@ -1,0 +1,53 @@
+// Test-local exchanges, shaped the way postings and queries run theirs: the watchdog and
+// busy mode around a connection, with the failures already reported by the layer below.
+#ifndef OVRA_TEST_EXCHANGE_H
+#define OVRA_TEST_EXCHANGE_H
+
+#include <winsock.h>
+
+#include "app/mainwindow.h"
+#include "net/connect.h"
+#include "net/ftp.h"
+#include "net/netio.h"
+#include "net/report.h"
+#include "net/watchdog.h"
+
+inline SOCKET BeginExchange(const char *service, const char *host)
+{
+    ArmWatchdog();
+    SetBusy(1);
+    return ConnectService("tcp", service, host);
+}
+
+inline void EndExchange(SOCKET s)
+{
+    NetClose(s);
+    DisarmWatchdog();
+    SetBusy(0);
+}
+
+// Reads one reply and insists on a code, as the posting does.
+inline int ExpectReply(int code, char *reply, SOCKET s)
+{
+    int got = ReadReply(kReplySize, reply, s);
+    if (got == -1)
+        return -1;
+    if (got != code)
+        return ReportServerError(reply);
+    return 0;
+}
+
+// Connects to the FTP service of host and reads one reply. On success the exchange ends
+// normally and the code is returned; otherwise -1, already reported.
+inline int ReadOneReply(const char *host, char *reply)
+{
+    SOCKET s = BeginExchange("ftp", host);
+    if (s == INVALID_SOCKET)
+        return -1;
+    int code = ReadReply(kReplySize, reply, s);
+    if (code != -1)
+        EndExchange(s);
+    return code;
+}
+
+#endif
