@@ -2,6 +2,7 @@
 // played for both kinds of query. The pane, the title, the box and the request line are
 // checked, and every case ends idle.
 #include "app.h"
+#include "matrix_peer.h"
 #include "peer.h"
 
 #include <string>
@@ -59,8 +60,6 @@ std::string Shown(const std::string &answer)
     return shown;
 }
 
-const char kInterrupted[] = "[10004] Interrupted system call";
-const char kResetByPeer[] = "[10054] Connection reset by peer";
 
 std::vector<AnswerCase> Cases()
 {
@@ -103,12 +102,6 @@ std::string Fill(const char *format, const std::string &address)
     char text[256];
     snprintf(text, sizeof text, format, address.c_str());
     return text;
-}
-
-bool ClientWentAway(PeerConnection &connection)
-{
-    return connection.WaitForClose() || WSAGetLastError() == WSAECONNRESET ||
-           WSAGetLastError() == WSAECONNABORTED;
 }
 
 // Returns whether the client was seen to close (true when the server closed first).

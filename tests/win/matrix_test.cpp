@@ -2,6 +2,7 @@
 // commands it waits for and what the posting must end in (the exact transcript, the box or
 // success, the status lines stored). Every case ends idle with the connection closed.
 #include "app.h"
+#include "matrix_peer.h"
 #include "peer.h"
 
 #include <initializer_list>
@@ -101,8 +102,6 @@ void PrintTo(const MatrixCase &c, std::ostream *os)
 
 const char kFtpError[] = "Ovra FTP Error";
 const char kWinsockError[] = "Ovra Winsock Error";
-const char kInterrupted[] = "[10004] Interrupted system call";
-const char kResetByPeer[] = "[10054] Connection reset by peer";
 
 MatrixCase Succeeds(std::string name, Script script, Lines transcript = kAll, int stored = 1)
 {
@@ -353,13 +352,6 @@ struct PeerRecord {
     bool sawClose = false;            // the client closed (or reset) the control connection
 };
 
-// A reset from the client counts as seeing it go: unread bytes turn its close into one.
-bool ClientWentAway(PeerConnection &connection)
-{
-    return connection.WaitForClose() || WSAGetLastError() == WSAECONNRESET ||
-           WSAGetLastError() == WSAECONNABORTED;
-}
-
 void Play(ScriptedPeer &peer, const Script &script, PeerRecord *record)
 {
     PeerConnection control = peer.Accept();
@@ -403,6 +395,23 @@ std::string WithoutPortArguments(const std::string &line)
     return std::regex_match(line, port) ? "PORT" : line;
 }
 
+// The settings file as it stands on disk, after the profile cache is written out.
+std::string IniBytes()
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "ovra.ini");
+    std::string bytes;
+    HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<no file>";
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
 class FtpMatrixTest : public OvraTest, public ::testing::WithParamInterface<MatrixCase> {};
 
 TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
@@ -418,6 +427,7 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
     lstrcpynA(g_LoginInfo.host, host.c_str(), sizeof g_LoginInfo.host);
     lstrcpyA(g_LoginInfo.user, "ovra");
     lstrcpyA(g_LoginInfo.password, "secret");
+    std::string settings = IniBytes();
     if (c.watchdog)
         SetWatchdogPeriod(400);
     Command(IDM_POST_ON);
@@ -444,6 +454,7 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
         EXPECT_TRUE(std::regex_match(content, status)) << content;
     EXPECT_EQ(c.composed, (MenuState(IDM_POST_ON) & MF_CHECKED) != 0);
     EXPECT_TRUE(record.sawClose) << "the peer did not see the connection closed";
+    EXPECT_EQ(settings, IniBytes()) << "a posting writes no setting";
     ExpectIdle();
 }
 
