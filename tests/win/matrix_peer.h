@@ -4,6 +4,9 @@
 
 #include "peer.h"
 
+// Long enough for every step before the one that stalls, even on a busy machine.
+enum { kShortWatchdog = 1500 };
+
 const char kInterrupted[] = "[10004] Interrupted system call";
 const char kResetByPeer[] = "[10054] Connection reset by peer";
 

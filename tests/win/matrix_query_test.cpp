@@ -143,7 +143,7 @@ TEST_P(QueryMatrixTest, ShowsTheAnswerOrTheFailureAndEndsIdle)
     SetWindowTextA(g_hOutputPane, "old answer\r\n");
     std::string title = MainTitle();
     if (c.ending == kStaysOpen)
-        SetWatchdogPeriod(400);
+        SetWatchdogPeriod(kShortWatchdog);
     std::string query = Fill(kind.query, host);
     int result = kind.run(&query[0]);
     SetWatchdogPeriod(kWatchdogPeriod);

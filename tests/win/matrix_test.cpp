@@ -429,7 +429,7 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
     lstrcpyA(g_LoginInfo.password, "secret");
     std::string settings = IniBytes();
     if (c.watchdog)
-        SetWatchdogPeriod(400);
+        SetWatchdogPeriod(kShortWatchdog);
     Command(IDM_POST_ON);
     SetWatchdogPeriod(kWatchdogPeriod);
     ASSERT_TRUE(peer.Join());
