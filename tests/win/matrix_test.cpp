@@ -266,6 +266,11 @@ std::vector<MatrixCase> EndOfStreamCases()
 std::vector<MatrixCase> ResetCases()
 {
     return {
+        // A data connection reset before the line is sent: under Wine, when the reset lands
+        // before the accept, accept itself fails with 10057 instead, so the outcome races.
+        {"DataResetBeforeTheLine",
+         Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataReset, ""}}, Expect()}),
+         kStor, kWinsockError, kResetByPeer, 0, true, true},
         IsReset("ResetBeforeTheGreeting", Reset(), kNothing),
         IsReset("ResetInsteadOfAnsweringUser", Join({Send(kGreeting), Expect(), Reset()}), kUser),
         IsReset("ResetInsteadOfAnsweringStor", Join({Login(), PortOk(), Expect(), Reset()}), kStor),
@@ -327,10 +332,6 @@ std::vector<MatrixCase> FlowCases()
                 Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataDrain, ""}, {kDataReset, ""}},
                       Send("426 reset\r\n")}),
                 kStor, "426 reset\r\n", 1),
-        // Reset before the line could be sent: the send or the close reports it.
-        {"DataResetBeforeTheLine",
-         Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataReset, ""}}, Expect()}),
-         kStor, kWinsockError, kResetByPeer, 0, true, true},
         Succeeds("DataReadThenResetButStored",
                  Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataDrain, ""}, {kDataReset, ""}},
                        Send("226 done\r\n"), Quit()})),
