@@ -14,6 +14,7 @@
 
 #include "app.h"
 #include "peer.h"
+#include "process.h"
 #include "settings/scramble.h"
 
 namespace daemon_ftp {
@@ -43,12 +44,6 @@ inline std::string Backslashed(std::string path)
         if (c == '/')
             c = '\\';
     return path;
-}
-
-// A Linux path as the Z: drive shows it.
-inline std::string WindowsPath(const std::string &linuxPath)
-{
-    return Backslashed("Z:" + linuxPath);
 }
 
 // The daemon's directory ($OVRA_TEST_TMP/ftp); empty when the scratch directory is unknown.
@@ -92,6 +87,9 @@ inline void WriteLogin(const char *host, const char *user, const char *password)
     WriteIni("Login", "User", user);
     WriteIni("Login", "Password", stored);
 }
+
+const char kNotRunning[] = "the FTP daemon (tests/servers/ftp.sh start, with OVRA_TEST_TMP "
+                           "set) does not answer on 127.0.0.2:2121";
 
 // Whether the daemon answers on its address (needs the socket library started).
 inline bool Reachable()

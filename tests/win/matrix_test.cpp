@@ -396,22 +396,6 @@ std::string WithoutPortArguments(const std::string &line)
     return std::regex_match(line, port) ? "PORT" : line;
 }
 
-// The settings file as it stands on disk, after the profile cache is written out.
-std::string IniBytes()
-{
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "ovra.ini");
-    std::string bytes;
-    HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<no file>";
-    char buffer[4096];
-    DWORD got;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
-}
 
 class FtpMatrixTest : public OvraTest, public ::testing::WithParamInterface<MatrixCase> {};
 
@@ -428,7 +412,7 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
     lstrcpynA(g_LoginInfo.host, host.c_str(), sizeof g_LoginInfo.host);
     lstrcpyA(g_LoginInfo.user, "ovra");
     lstrcpyA(g_LoginInfo.password, "secret");
-    std::string settings = IniBytes();
+    std::string settings = IniFileBytes();
     if (c.watchdog)
         SetWatchdogPeriod(kShortWatchdog);
     Command(IDM_POST_ON);
@@ -455,7 +439,7 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
         EXPECT_TRUE(std::regex_match(content, status)) << content;
     EXPECT_EQ(c.composed, (MenuState(IDM_POST_ON) & MF_CHECKED) != 0);
     EXPECT_TRUE(record.sawClose) << "the peer did not see the connection closed";
-    EXPECT_EQ(settings, IniBytes()) << "a posting writes no setting";
+    EXPECT_EQ(settings, IniFileBytes()) << "a posting writes no setting";
     ExpectIdle();
 }
 

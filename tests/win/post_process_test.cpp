@@ -2,6 +2,7 @@
 // this Wine prefix post to the real FTP daemon and end with exit code 0.
 #include "app.h"
 #include "ftp_daemon.h"
+#include "process.h"
 
 #include <regex>
 
@@ -15,40 +16,26 @@ protected:
     {
         OvraTest::SetUp();
         if (!Reachable())
-            GTEST_SKIP() << "the FTP daemon (tests/servers/ftp.sh start, with OVRA_TEST_TMP "
-                            "set) does not answer on 127.0.0.2:2121";
-        const char *exe = getenv("OVRA_EXE");
-        ASSERT_NE(nullptr, exe) << "OVRA_EXE must name ovra.exe";
-        exePath = WindowsPath(exe);
+            GTEST_SKIP() << kNotRunning;
+        ASSERT_NE(nullptr, getenv("OVRA_EXE")) << "OVRA_EXE must name ovra.exe";
         RemoveStored(".project");
         WriteLogin(kAddress, kUser, kPassword);
         WriteIni("Settings", "Timezone", "UTC+1");
     }
 
-    // Runs ovra.exe with the given words; the exit code, or -1 when it did not end in time
-    // (a message box waiting for a click, say).
+    // Runs ovra.exe with the given words; the exit code, or -1 when it did not end in time.
+    // A message box would mean a failed posting: none may appear.
     int Run(const std::string &words)
     {
-        std::string line = "\"" + exePath + "\" " + words;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                            nullptr, &startup, &process)) {
-            ADD_FAILURE() << "cannot start " << exePath << ": " << GetLastError();
-            return -1;
-        }
-        DWORD code = (DWORD)-1;
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, &code);
-        else
-            TerminateProcess(process.hProcess, 99);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return (int)code;
+        OvraProcess p = LaunchOvra(words);
+        EXPECT_TRUE(p.started) << "cannot start " << OvraExePath();
+        std::vector<SeenBox> seen;
+        int code = p.started ? WaitForExit(p, &seen) : -1;
+        EndOvra(p);
+        for (const SeenBox &box : seen)
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+        return code;
     }
-
-    std::string exePath;
 };
 
 TEST_F(PostProcessTest, WordOnPostsOnAndExits)

@@ -58,8 +58,7 @@ protected:
     {
         OvraTest::SetUp();
         if (!Reachable())
-            GTEST_SKIP() << "the FTP daemon (tests/servers/ftp.sh start, with OVRA_TEST_TMP "
-                            "set) does not answer on 127.0.0.2:2121";
+            GTEST_SKIP() << kNotRunning;
         for (const char *name : {".project", "public_html/ovra.txt", "status.txt"})
             RemoveStored(name);
         WriteLogin(kAddress, kUser, kPassword);

@@ -23,17 +23,9 @@ const char kNobody[] = "127.0.0.199";  // no server listens here: connections ar
 // drop the blank of the last ", ".
 std::string StoredValue(const char *key)
 {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "ovra.ini");  // flush the cache
-    std::string text;
-    HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<no file>";
-    char buffer[4096];
-    DWORD got;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-        text.append(buffer, got);
-    CloseHandle(file);
+    std::string text = IniFileBytes();
+    if (text == "<no file>")
+        return text;
     size_t section = text.find("[Addresses]");
     std::string prefix = std::string("\n") + key + "=";
     size_t at = section == std::string::npos ? section : text.find(prefix, section);

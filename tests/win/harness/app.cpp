@@ -28,6 +28,22 @@ void WriteIni(const char *section, const char *key, const char *value)
     WritePrivateProfileStringA(section, key, value, "ovra.ini");
 }
 
+std::string IniFileBytes()
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "ovra.ini");
+    HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<no file>";
+    std::string bytes;
+    char buffer[4096];
+    DWORD got;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
 std::string ReadIni(const char *section, const char *key, const char *defaultText)
 {
     char value[4000];

@@ -13,6 +13,9 @@
 std::string IniPath();
 void RemoveIni();
 void WriteIni(const char *section, const char *key, const char *value);
+// The settings file's bytes as they stand on disk (the profile cache written out first);
+// "<no file>" when there is none.
+std::string IniFileBytes();
 std::string ReadIni(const char *section, const char *key, const char *defaultText = "<none>");
 
 std::string PaneText();

@@ -2,16 +2,19 @@
 
 #include <stdlib.h>
 
-std::string OvraExePath()
+std::string WindowsPath(const std::string &unixPath)
 {
-    const char *unixPath = getenv("OVRA_EXE");
-    if (unixPath == nullptr)
-        return "ovra.exe";
-    std::string path = std::string("Z:") + unixPath;
+    std::string path = "Z:" + unixPath;
     for (char &c : path)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+std::string OvraExePath()
+{
+    const char *unixPath = getenv("OVRA_EXE");
+    return unixPath == nullptr ? "ovra.exe" : WindowsPath(unixPath);
 }
 
 OvraProcess LaunchOvra(const std::string &arguments)

@@ -14,6 +14,8 @@ struct OvraProcess {
     bool started = false;
 };
 
+// A Unix path as the Z: drive shows it to Windows programs under Wine.
+std::string WindowsPath(const std::string &unixPath);
 // The program under test, from the OVRA_EXE environment value (a Unix path under Wine).
 std::string OvraExePath();
 OvraProcess LaunchOvra(const std::string &arguments);
