@@ -1,26 +1,37 @@
 // Process entry of ovra.exe.
 #include <string.h>
 
-#include <vector>
-
 #include "app/appstate.h"
 #include "app/startup.h"
 
 // The command line is split in place, so work on a copy of the system's text.
-static std::vector<char> CopyCommandLine(void)
+static char *CopyCommandLine(void)
 {
     const char *line = GetCommandLineA();
     line += strspn(line, " \t");
-    return std::vector<char>(line, line + strlen(line) + 1);
+    size_t size = strlen(line) + 1;
+    auto *copy = (char *)HeapAlloc(GetProcessHeap(), 0, size);
+    if (copy != nullptr)
+        memcpy(copy, line, size);
+    return copy;
+}
+
+static int Run(HINSTANCE instance, int showCommand, char *commandLine)
+{
+    if (ActivateRunningInstance(commandLine) == 1)
+        return 0;
+    g_hInstance = instance;
+    if (InitApplication(showCommand, commandLine) != 0)
+        return 1;
+    return (int)(unsigned)RunMessageLoop();
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
-    std::vector<char> commandLine = CopyCommandLine();
-    if (ActivateRunningInstance(commandLine.data()) == 1)
-        return 0;
-    g_hInstance = instance;
-    if (InitApplication(showCommand, commandLine.data()) != 0)
+    char *commandLine = CopyCommandLine();
+    if (commandLine == nullptr)
         return 1;
-    return (int)(unsigned)RunMessageLoop();
+    int result = Run(instance, showCommand, commandLine);
+    HeapFree(GetProcessHeap(), 0, commandLine);
+    return result;
 }

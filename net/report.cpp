@@ -1,7 +1,5 @@
 #include "net/report.h"
 
-#include <stdio.h>
-
 #include "app/appstate.h"
 #include "app/mainwindow.h"
 #include "net/netio.h"
@@ -14,7 +12,7 @@ enum { kTextSize = 128 };
 static void LoadText(UINT id, char *text)
 {
     if (LoadStringA(g_hInstance, id, text, kTextSize) == 0)
-        snprintf(text, kTextSize, "[%u] Unknown error", id);
+        wsprintfA(text, "[%u] Unknown error", id);
 }
 
 int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner)

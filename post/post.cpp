@@ -1,6 +1,5 @@
 #include "post/post.h"
 
-#include <stdio.h>
 #include <string.h>
 #include <time.h>
 
@@ -28,10 +27,11 @@ static const UploadTarget kTargets[] = {
 };
 
 // A reply whose code is not the one wanted ends the exchange with the reply in a box.
+// Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
 static int Converse(const char *format, const char *argument, int wanted, char *buffer,
                     SOCKET control)
 {
-    snprintf(buffer, kReplySize, format, argument);
+    wsprintfA(buffer, format, argument);
     if (SendCommand(buffer, control) != 0)
         return -1;
     return ExpectReply(wanted, buffer, control);
@@ -95,7 +95,7 @@ static int StoreTarget(const UploadTarget *target, int command, char *buffer, SO
     if (lstrcmpiA(value, "true") != 0)
         return 0;
     ReadProfileText("Settings", target->nameKey, target->nameDefault, value, sizeof value);
-    snprintf(buffer, kReplySize, "STOR %s", value);
+    wsprintfA(buffer, "STOR %s", value);
     SOCKET data = OpenDataConnection(buffer, control);
     if (data == INVALID_SOCKET)
         return -1;

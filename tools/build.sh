@@ -14,3 +14,13 @@ build_windows() {  # $1: x86_64 or i686; $2: ON to build the test programs too
         -DOVRA_WERROR=ON -DOVRA_TESTS="${2:-OFF}" >/dev/null &&
         cmake --build "$dir" -j"$(nproc)"
 }
+
+# The release configuration (optimised for size, stripped) of tools/release and tools/bench.
+build_release() {  # $1: x86_64 or i686; $2: build directory; $3: source tree (default: this one)
+    local src=${3:-$OVRA_ROOT}
+    cmake -S "$src" -B "$2" -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$src/tools/toolchains/$1-w64-mingw32.cmake" \
+        -DCMAKE_CXX_FLAGS_MINSIZEREL="-Os -DNDEBUG" -DCMAKE_EXE_LINKER_FLAGS="-s" \
+        -DOVRA_WERROR=ON -DOVRA_TESTS=OFF >/dev/null &&
+        cmake --build "$2" -j"$(nproc)" >/dev/null
+}

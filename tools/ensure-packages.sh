@@ -3,9 +3,10 @@ OVRA_PACKAGES="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev p
  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
  wine64 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic curl zip unzip iproute2 util-linux"
 
+# Arguments name further packages that one script alone needs (tools/bench: tcpdump).
 ensure_packages() {
     local missing=
-    for p in $OVRA_PACKAGES; do
+    for p in $OVRA_PACKAGES "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing="$missing $p"
     done
     [ -z "$missing" ] && return 0

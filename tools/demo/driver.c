@@ -12,8 +12,8 @@
      driver pane                       print the text of the main window's pane
      driver boxtext CAPTION            print the text of a message box
      driver latency COUNT              SendMessage round trips to the main window: ms figures
-     driver startup EXE [ARGS]         start EXE, time until its main window is visible (ms),
-                                       then Exit it and report its exit code
+     driver startup EXE [ARGS]         start EXE, time until it waits for input with a window
+                                       visible (ms), then Exit it and report its exit code
      driver exit                       post Exit and wait for the window to go */
 #include <windows.h>
 #include <stdio.h>
@@ -45,6 +45,38 @@ static HWND WaitVisible(const char *className, const char *caption, double secon
         HWND window = FindVisible(className, caption);
         if (window != NULL || Now() > end)
             return window;
+        Sleep(10);
+    }
+}
+
+struct ProcessWindow {
+    DWORD process;
+    HWND window;
+};
+
+static BOOL CALLBACK MatchProcess(HWND window, LPARAM parameter)
+{
+    struct ProcessWindow *search = (struct ProcessWindow *)parameter;
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != search->process || !IsWindowVisible(window))
+        return TRUE;
+    search->window = window;
+    return FALSE;
+}
+
+/* The first visible top-level window of a process, once the process waits for input.
+   Waiting on the process's idle state rather than polling keeps the measuring program
+   from competing with the measured one for the wineserver. */
+static HWND WaitProcessWindow(HANDLE process, DWORD id, double seconds)
+{
+    double end = Now() + seconds * 1000.0;
+    struct ProcessWindow search = {id, NULL};
+    WaitForInputIdle(process, (DWORD)(seconds * 1000.0));
+    for (;;) {
+        EnumWindows(MatchProcess, (LPARAM)&search);
+        if (search.window != NULL || Now() > end)
+            return search.window;
         Sleep(10);
     }
 }
@@ -197,10 +229,10 @@ static int Startup(int argc, char **argv)
         fprintf(stderr, "driver: cannot start %s\n", argv[0]);
         return 1;
     }
-    HWND window = WaitVisible(MAIN_CLASS, NULL, 30);
+    HWND window = WaitProcessWindow(info.hProcess, info.dwProcessId, 30);
     double elapsed = Now() - start;
     if (window == NULL) {
-        fprintf(stderr, "driver: no main window appeared\n");
+        fprintf(stderr, "driver: no window appeared\n");
         TerminateProcess(info.hProcess, 1);
         return 1;
     }

@@ -1,0 +1,206 @@
+#!/usr/bin/env python3
+"""Reads the posting benchmark's packet capture (tools/bench) and reports, per client, how
+long the FTP exchange lasted as the server saw it and how that time splits between the
+client and the server.
+
+    bench-capture.py CAPTURE RUNS SERVER PORT
+
+CAPTURE is a pcap file of the loopback traffic to and from SERVER; RUNS lists the runs in
+the order they were made, one a line: mode, client, whole-process milliseconds (tabs
+between). Each run made exactly one control connection to SERVER:PORT, so the n-th
+control connection of the capture is the n-th run.
+
+An exchange lasts from the client's SYN on the control connection to the last FIN on it.
+Every packet that carries bytes, a SYN (not a SYN-ACK) or a FIN, on the control connection
+or on a data connection opened during it, is an event of the side that sent it; the time
+between two events belongs to the side whose event ends it (the other side was waiting).
+So the client's time is what it spends between a reply and its next command, connect,
+data or close; each such stretch is named by the reply before it ("STOR 150": the reply
+150 to STOR). Prints a report, then lines "row<TAB>name<TAB>value" for the summary table.
+"""
+import re
+import statistics
+import struct
+import sys
+
+LINK_HEADERS = {1: 14, 113: 16, 276: 20}  # Ethernet, Linux cooked v1 and v2
+FIN, SYN, RST, ACK = 0x01, 0x02, 0x04, 0x10
+REPLY_END = re.compile(rb"(?:^|\r\n)(\d{3}) [^\r\n]*\r\n$")
+
+
+def read_packets(path):
+    """(time, source, destination, flags, payload) of every IPv4 TCP packet."""
+    with open(path, "rb") as f:
+        data = f.read()
+    magic = struct.unpack("<I", data[:4])[0]
+    endian = {0xA1B2C3D4: "<", 0xA1B23C4D: "<", 0xD4C3B2A1: ">", 0x4D3CB2A1: ">"}.get(magic)
+    if endian is None:
+        sys.exit("bench-capture: not a pcap file: " + path)
+    scale = 1e-9 if magic in (0xA1B23C4D, 0x4D3CB2A1) else 1e-6
+    link = struct.unpack(endian + "I", data[20:24])[0] & 0xFFFF
+    if link not in LINK_HEADERS:
+        sys.exit("bench-capture: unknown link type %d" % link)
+    offset = 24
+    while offset + 16 <= len(data):
+        seconds, fraction, length, _ = struct.unpack(endian + "IIII", data[offset:offset + 16])
+        frame = data[offset + 16:offset + 16 + length]
+        offset += 16 + length
+        ip = frame[LINK_HEADERS[link]:]
+        if len(ip) < 20 or ip[0] >> 4 != 4 or ip[9] != 6:
+            continue
+        ip_header = (ip[0] & 0x0F) * 4
+        total = struct.unpack("!H", ip[2:4])[0]
+        tcp = ip[ip_header:total]
+        source_port, destination_port = struct.unpack("!HH", tcp[:4])
+        tcp_header = (tcp[12] >> 4) * 4
+        yield (seconds + fraction * scale, (ip_addr(ip[12:16]), source_port),
+               (ip_addr(ip[16:20]), destination_port), tcp[13], tcp[tcp_header:])
+
+
+def ip_addr(raw):
+    return ".".join(str(b) for b in raw)
+
+
+class Exchange:
+    """One control connection with the data connections opened while it lasted."""
+
+    def __init__(self, start, flow):
+        self.start = start
+        self.control = flow
+        self.packets = []
+        self.fins = 0
+        self.end = None
+
+
+def split_exchanges(packets, server, port):
+    exchanges, open_flows = [], {}
+    for packet in packets:
+        when, source, destination, flags, _ = packet
+        flow = frozenset((source, destination))
+        if flags & SYN and not flags & ACK and destination == (server, port):
+            exchanges.append(Exchange(when, flow))
+        current = exchanges[-1] if exchanges else None
+        if current is None or current.end is not None:
+            continue
+        if flow != current.control and flow not in open_flows:
+            if not (flags & SYN and not flags & ACK):
+                continue  # a leftover of an earlier exchange
+            open_flows[flow] = current
+        if flow == current.control or open_flows.get(flow) is current:
+            current.packets.append(packet)
+            if flow == current.control and flags & (FIN | RST):
+                current.fins += 1
+                if current.fins == 2 or flags & RST:
+                    current.end = when
+    return exchanges
+
+
+def measure(exchange, server):
+    """Duration, the client's time, its time after each reply, and its command count."""
+    events = []  # (time, side, reply label or None)
+    reply, command, seen = b"", "connect", {}
+    commands = 0
+    for when, source, destination, flags, payload in exchange.packets:
+        side = "server" if source[0] == server else "client"
+        on_control = frozenset((source, destination)) == exchange.control
+        if not payload and not flags & (FIN | RST) and not (flags & SYN and not flags & ACK):
+            continue  # acknowledgements and SYN-ACKs are the kernels' own
+        label = None
+        if on_control and payload and side == "server":
+            reply += payload
+            match = REPLY_END.search(reply)
+            if match:
+                label = "%s %s" % (command, match.group(1).decode())
+                seen[label] = seen.get(label, 0) + 1
+                if seen[label] > 1:
+                    label += " (%d)" % seen[label]
+                reply = b""
+        elif on_control and payload:
+            command = payload.split(None, 1)[0].decode("ascii", "replace").upper()
+            commands += 1
+        events.append((when, side, label))
+    client, gaps, after = 0.0, {}, None
+    for (earlier, _, label), (later, side, _) in zip(events, events[1:]):
+        after = label or after
+        if side == "client" and after is not None:
+            client += later - earlier
+            gaps[after] = gaps.get(after, 0.0) + later - earlier
+    duration = exchange.end - exchange.start
+    return duration * 1e3, client * 1e3, {k: v * 1e3 for k, v in gaps.items()}, commands
+
+
+def spread(values):
+    """median [first quartile-third quartile]"""
+    if len(values) < 2:
+        return "%.2f" % values[0] if values else "-"
+    q = statistics.quantiles(values, n=4, method="inclusive")
+    return "%.2f [%.2f-%.2f]" % (statistics.median(values), q[0], q[2])
+
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
+def main():
+    capture, runs_file, server, port = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+    runs = [line.rstrip("\n").split("\t") for line in open(runs_file) if line.strip()]
+    exchanges = [e for e in split_exchanges(read_packets(capture), server, port) if e.end]
+    if len(exchanges) != len(runs):
+        sys.exit("bench-capture: %d runs but %d whole exchanges in the capture"
+                 % (len(runs), len(exchanges)))
+    results = {}  # mode -> client -> list of per-run dicts, in run order
+    for (mode, client, wall), exchange in zip(runs, exchanges):
+        duration, own, gaps, commands = measure(exchange, server)
+        results.setdefault(mode, {}).setdefault(client, []).append(
+            {"wall": float(wall), "server": duration, "client": own, "gaps": gaps,
+             "commands": commands})
+    rows = []
+    for mode, clients in results.items():
+        names = list(clients)
+        reference = names[-1]  # curl, run last in every round
+        count = len(clients[reference])
+        print("== posting, %s: %d runs of each client, alternating" % (mode, count))
+        print("   medians [quartiles], ms; server's time = exchange - client's time")
+        print("   %-22s %-22s %-22s %-22s %-22s %s" % ("client", "whole process", "exchange (SYN-FIN)",
+                                                      "client's time", "server's time", "commands"))
+        for name in names:
+            runs_of = clients[name]
+            pick = lambda key: [r[key] for r in runs_of]
+            print("   %-22s %-22s %-22s %-22s %-22s %s" % (
+                name, spread(pick("wall")), spread(pick("server")), spread(pick("client")),
+                spread([r["server"] - r["client"] for r in runs_of]),
+                "/".join(sorted({str(c) for c in pick("commands")}))))
+        print("   paired ratios (median [quartiles] of the per-round ratios):")
+        pairs = [(a, reference) for a in names[:-1]]
+        if len(names) > 2:
+            pairs.append((names[0], names[1]))
+        ratios = {}
+        for a, b in pairs:
+            for key, what in (("server", "exchange"), ("wall", "whole process")):
+                values = [x[key] / y[key] for x, y in zip(clients[a], clients[b]) if y[key] > 0]
+                ratios[(a, b, key)] = median(values)
+                print("     %-8s %-13s %s / %s: %s" % ("", what, a, b, spread(values)))
+        print("   client's time after each reply (median ms over the runs, by reply):")
+        for name in names:
+            labels = []
+            for r in clients[name]:
+                labels += [k for k in r["gaps"] if k not in labels]
+            text = ", ".join("%s %.2f" % (k, median([r["gaps"].get(k, 0.0) for r in clients[name]]))
+                             for k in labels)
+            print("     %-20s %s" % (name, text))
+        print()
+        summary = lambda key: "; ".join("%s %.2f" % (n, median([r[key] for r in clients[n]]))
+                                        for n in names)
+        ratio_text = lambda key: "; ".join("%s/%s %.2f" % (a, b, ratios[(a, b, key)])
+                                           for a, b in pairs)
+        rows.append(("posting, %s: exchange at the server (ms)" % mode, summary("server")))
+        rows.append(("posting, %s: exchange, paired ratio" % mode, ratio_text("server")))
+        rows.append(("posting, %s: client's time (ms)" % mode, summary("client")))
+        rows.append(("posting, %s: whole process (ms)" % mode, summary("wall")))
+        rows.append(("posting, %s: whole process, paired ratio" % mode, ratio_text("wall")))
+    for name, value in rows:
+        print("row\t%s\t%s" % (name, value))
+
+
+if __name__ == "__main__":
+    main()
