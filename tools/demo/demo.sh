@@ -131,7 +131,7 @@ demo_driver() {
     if [ ! -f "$exe" ] || [ "$DEMO_ROOT/tools/demo/driver.c" -nt "$exe" ]; then
         mkdir -p "$DEMO_ROOT/build/demo"
         x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$exe" \
-            "$DEMO_ROOT/tools/demo/driver.c" -luser32 || return 1
+            "$DEMO_ROOT/tools/demo/driver.c" -luser32 -lcrypt32 || return 1
     fi
     DEMO_DRIVER=$exe
 }
