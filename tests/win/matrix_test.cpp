@@ -101,6 +101,7 @@ void PrintTo(const MatrixCase &c, std::ostream *os)
 }
 
 const char kFtpError[] = "Ovra FTP Error";
+const char kPassiveHint[] = "\r\nTurning on Passive mode in Settings > Connection may help.";
 const char kWinsockError[] = "Ovra Winsock Error";
 
 MatrixCase Succeeds(std::string name, Script script, Lines transcript = kAll, int stored = 1)
@@ -298,14 +299,16 @@ std::vector<MatrixCase> FlowCases()
                 kLogin, "530 Login incorrect.\r\n"),
         Refused("PassAnswered202", Join({Send(kGreeting), Answer("331 password please\r\n"), Answer("202 superfluous\r\n")}),
                 kLogin, "202 superfluous\r\n"),
-        Refused("PortAnswered500", Join({Login(), Answer("500 Illegal PORT\r\n")}), kPort, "500 Illegal PORT\r\n"),
-        Refused("PortAnswered501", Join({Login(), Answer("501 Syntax error\r\n")}), kPort, "501 Syntax error\r\n"),
+        Refused("PortAnswered500", Join({Login(), Answer("500 Illegal PORT\r\n")}), kPort,
+                std::string("500 Illegal PORT\r\n") + kPassiveHint),
+        Refused("PortAnswered501", Join({Login(), Answer("501 Syntax error\r\n")}), kPort,
+                std::string("501 Syntax error\r\n") + kPassiveHint),
         Refused("PortAnswered421", Join({Login(), Answer("421 closing\r\n")}), kPort, "421 closing\r\n"),
         Refused("PortAnswered150", Join({Login(), Answer("150 early\r\n")}), kPort, "150 early\r\n"),
         Succeeds("PortAnsweredMultiLine", Join({Login(), Answer("200-PORT\r\n200 ok\r\n"), Upload(), Quit()})),
         Refused("StorAnswered125", Join({Login(), PortOk(), Answer("125 already open\r\n")}), kStor, "125 already open\r\n"),
         Refused("StorAnswered425", Join({Login(), PortOk(), Answer("425 no data connection\r\n")}), kStor,
-                "425 no data connection\r\n"),
+                std::string("425 no data connection\r\n") + kPassiveHint),
         Refused("StorAnswered450", Join({Login(), PortOk(), Answer("450 busy\r\n")}), kStor, "450 busy\r\n"),
         Refused("StorAnswered550", Join({Login(), PortOk(), Answer("550 denied\r\n")}), kStor, "550 denied\r\n"),
         Refused("StorAnswered553", Join({Login(), PortOk(), Answer("553 bad name\r\n")}), kStor, "553 bad name\r\n"),
