@@ -1,7 +1,7 @@
-# Sourced by the TLS servers' scripts: throw-away certificates, made once per run with
-# openssl in $OVRA_TEST_TMP/certs. "ca" is the authority the tests make the Wine prefix
-# trust; "unknown-ca" is one it never trusts. Server certificates name hosts only: Wine
-# ignores IP addresses in subjectAltName.
+# Sourced by the TLS servers' scripts and the demo: throw-away certificates, made once per
+# run with openssl in $OVRA_TEST_TMP/certs, and proftpd's TLS lines. "ca" is the authority
+# the tests and the demo make the Wine prefix trust; "unknown-ca" is one it never trusts.
+# Server certificates name hosts only: Wine ignores IP addresses in subjectAltName.
 
 CERTS="$OVRA_TEST_TMP/certs"
 
@@ -28,7 +28,24 @@ ensure_certs() {
     [ -f "$CERTS/done" ] && return 0
     mkdir -p "$CERTS"
     make_authority ca "Ovra Test CA" && make_authority unknown-ca "Ovra Unknown CA" &&
-        make_cert ftps ca ftps.ovra.test vsftps.ovra.test &&
+        make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost &&
         make_cert unknown unknown-ca unknown.ovra.test &&
         touch "$CERTS/done"
+}
+
+# proftpd's lines for TLS required with a certificate made here: mod_tls, which Debian ships
+# in proftpd-mod-crypto. Wine never resumes a TLS session, so data connections may not be
+# required to (Windows would).
+proftpd_tls_config() {  # CERTIFICATE-NAME LOG-FILE
+    cat <<CONF
+ModulePath          /usr/lib/proftpd
+LoadModule          mod_tls.c
+TLSEngine           on
+TLSRequired         on
+TLSProtocol         TLSv1.2 TLSv1.3
+TLSRSACertificateFile $CERTS/$1.pem
+TLSRSACertificateKeyFile $CERTS/$1.key
+TLSOptions          NoSessionReuseRequired
+TLSLog              $2
+CONF
 }
