@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # An FTP server behind what looks like a NAT router: proftpd (tests/servers/ftp.sh) on
-# 127.0.0.12, reached through socat relays on 127.0.0.10 that connect from 127.0.0.11. The
-# server sees every connection, control and data, come from 127.0.0.11, so it refuses the
+# 127.0.0.32, reached through socat relays on 127.0.0.30 that connect from 127.0.0.31. The
+# server sees every connection, control and data, come from 127.0.0.31, so it refuses the
 # PORT the client sends with its own address ("500 Illegal PORT command"), as servers do
-# when a router stands between. Its PASV names 127.0.0.10, whose data ports are relayed too.
+# when a router stands between. Its PASV names 127.0.0.30, whose data ports are relayed too.
 #   nat.sh start | stop
 set -u
 here=$(dirname "$0")
-front=127.0.0.10 source=127.0.0.11 server=127.0.0.12
+front=127.0.0.30 source=127.0.0.31 server=127.0.0.32
 ports="${OVRA_FTP_PORT:-2121} 50100 50101"
 export OVRA_FTP_NAME=nat OVRA_FTP_ADDRESS=$server
 export OVRA_FTP_CONFIG="MasqueradeAddress $front

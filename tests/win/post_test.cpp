@@ -334,10 +334,10 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectionCase{"VsftpdTlsPassive", "vsftps.ovra.test", "vsftpd", "true", "true", 0, 0, nullptr, "", {}},
         ConnectionCase{"PlainPassive", kAddress, "ftp", "false", "TRUE", 0, 0, nullptr, "",
                        {"USER ovra", "PASS (hidden)", "PASV", "STOR .project", "QUIT"}},
-        ConnectionCase{"NatRefusesActiveModeWithAHint", "127.0.0.10", "nat", "false", "false", 0, 0,
+        ConnectionCase{"NatRefusesActiveModeWithAHint", "127.0.0.30", "nat", "false", "false", 0, 0,
                        kFtpErrorBox, "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.",
                        {"USER ovra", "PASS (hidden)", "PORT"}},
-        ConnectionCase{"NatPassiveModeStores", "127.0.0.10", "nat", "false", "true", 0, 0, nullptr, "",
+        ConnectionCase{"NatPassiveModeStores", "127.0.0.30", "nat", "false", "true", 0, 0, nullptr, "",
                        {"USER ovra", "PASS (hidden)", "PASV", "STOR .project", "QUIT"}},
         ConnectionCase{"ProftpdAsksForTlsWithAHint", "ftps.ovra.test", "ftps", "false", "true", 0, 0, kFtpErrorBox,
                        "550 SSL/TLS required on the control channel\r\n\r\nThe server asks for TLS: turn on "
