@@ -50,7 +50,7 @@ bool ParsePassiveReply(const char *reply, unsigned long *address, unsigned short
     return false;
 }
 
-bool IsPublicAddress(unsigned long address)
+static bool IsPublicAddress(unsigned long address)
 {
     static const struct {
         unsigned long network, mask;

@@ -8,14 +8,11 @@
 // False when the reply holds no such run.
 bool ParsePassiveReply(const char *reply, unsigned long *address, unsigned short *port);
 
-// Whether an address can be reached across the Internet: not "this network" (0/8), private
-// (10/8, 172.16/12, 192.168/16), shared (100.64/10), loopback, link-local, multicast or
-// reserved.
-bool IsPublicAddress(unsigned long address);
-
 // Where the data connection goes: the offered address, or the control connection's peer
 // when the offered address is not public but the peer is. A server behind NAT names its
-// inside address, which the client cannot reach.
+// inside address, which the client cannot reach. Not public: "this network" (0/8), private
+// (10/8, 172.16/12, 192.168/16), shared (100.64/10), loopback, link-local, multicast and
+// reserved addresses.
 unsigned long PassiveDataAddress(unsigned long offered, unsigned long controlPeer);
 
 #endif

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# A second Secure FTP server for the posting tests: vsftpd on 127.0.0.7, port 2121, with
-# ssl_enable and force_local_logins_ssl, for the local account "ovra" (password "secret",
-# home $OVRA_TEST_TMP/vsftpd/home; commands logged to vsftpd.log there). Debian's vsftpd
-# conflicts with proftpd, so it runs unpacked from build/debs (tools/ensure-packages.sh).
-# A local login needs a real account: this script adds one only to copies of passwd, shadow
-# and group bind-mounted over the system's, so it runs only as root inside the tests'
-# private mount namespace (tools/win-tests.sh) and is skipped elsewhere. Its PAM service
-# does not exist, so PAM's "other" (pam_unix) checks the password.
+# A second Secure FTP server for the posting tests: vsftpd on 127.0.0.7:2121 with ssl_enable
+# and force_local_logins_ssl, for the local account "ovra" / "secret" (home and log under
+# $OVRA_TEST_TMP/vsftpd), run from build/debs (tools/ensure-packages.sh unpacks it: it
+# conflicts with proftpd). The account is added only to copies of passwd, shadow and group
+# bind-mounted over the system's, so this runs only as root in the tests' private mount
+# namespace (tools/win-tests.sh). PAM has no such service and falls back to "other".
 # Wine never resumes a TLS session: require_ssl_reuse=NO, where vsftpd's default is YES.
 #   vsftpd.sh start | stop
 set -u

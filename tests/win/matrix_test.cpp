@@ -371,9 +371,6 @@ std::vector<MatrixCase> PassiveCases()
     return {
         Passive(Succeeds("Posting", Join({Login(), PasvOk(), PassiveUpload(), Quit()}),
                          {"USER ovra", "PASS secret", "PASV", "STOR .project", "QUIT"})),
-        Passive(Succeeds("MultiLine227", Join({Login(), Expect(), {{kSend, "227-Passive\r\n"}, {kPasv, ""}},
-                                                PassiveUpload(), Quit()}),
-                         {"USER ovra", "PASS secret", "PASV", "STOR .project", "QUIT"})),
         // No hint: passive mode is already on.
         Passive(Refused("PasvRefused", Join({Login(), Answer("500 PASV not understood\r\n")}), pasv,
                         "500 PASV not understood\r\n")),

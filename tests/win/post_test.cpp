@@ -232,23 +232,12 @@ struct ConnectionCase {
     const char *caption;             // the question's or the box's, or null for success
     const char *text;                // what its text holds
     std::vector<std::string> commands;  // the session as proftpd logged it (not vsftpd's)
+    const char *pinned = nullptr;    // a fingerprint pinned for host beforehand
 };
 
 void PrintTo(const ConnectionCase &c, std::ostream *os)
 {
     *os << c.name;
-}
-
-// Why the daemon behind host cannot be used here, or "".
-std::string Unavailable(const char *host)
-{
-    struct hostent *entry = gethostbyname(host);
-    if (entry == nullptr)
-        return std::string(host) + " is not in the test namespace's hosts file";
-    if (!Reachable(inet_ntoa(*(struct in_addr *)entry->h_addr_list[0])))
-        return std::string("no FTP daemon (tests/servers) answers for ") + host;
-    static bool trusted = TrustTestAuthority();
-    return trusted ? "" : "the tests' certificate authority cannot be trusted";
 }
 
 class ConnectionPostTest : public DaemonPostTest, public ::testing::WithParamInterface<ConnectionCase> {
@@ -257,15 +246,19 @@ protected:
     {
         OvraTest::SetUp();
         const ConnectionCase &c = GetParam();
-        std::string why = Unavailable(c.host);
-        if (!why.empty()) {
-            GTEST_SKIP() << why;
+        struct hostent *entry = gethostbyname(c.host);
+        if (entry == nullptr || !Reachable(inet_ntoa(*(struct in_addr *)entry->h_addr_list[0]))) {
+            GTEST_SKIP() << "no daemon of tests/servers answers as " << c.host << " here";
         }
+        static bool trusted = TrustTestAuthority();
+        ASSERT_TRUE(trusted) << "the tests' certificate authority cannot be trusted";
         RemoveStored(".project", c.daemon);
         WriteLogin(c.host, kUser, kPassword);
         WriteIni("Settings", "Timezone", "EST");
         WriteIni("Settings", "SecureFtp", c.secure);
         WriteIni("Settings", "PassiveMode", c.passive);
+        if (c.pinned != nullptr)
+            WriteIni("Certificates", c.host, c.pinned);
         logMark = ReadWhole(LogPath(c.daemon), "").size();
     }
 };
@@ -302,14 +295,26 @@ TEST_P(ConnectionPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
         for (const SeenBox &box : seen)
             ADD_FAILURE() << "box " << box.caption << ": " << box.text;
     }
-    if (c.caption == nullptr)
+    bool stored = c.caption == nullptr || c.answer == IDYES;
+    if (stored)
         ExpectStored(".project", OnPattern("EST"), c.daemon);
     else
         EXPECT_EQ("<missing>", Stored(".project", c.daemon));
     if (!c.commands.empty()) {
         EXPECT_EQ(c.commands, LoggedCommands(logMark, c.daemon, c.commands.size()));
     }
-    EXPECT_EQ("<none>", ReadIni("Certificates", c.host));
+    if (c.answer != IDYES) {
+        EXPECT_EQ(c.pinned != nullptr ? c.pinned : "<none>", ReadIni("Certificates", c.host));
+        ExpectIdle();
+        return;
+    }
+    // Yes pins the fingerprint shown; later postings, unattended too, take it without asking.
+    std::smatch shown;
+    ASSERT_TRUE(std::regex_search(question, shown, std::regex("SHA-256: ((?:[0-9A-F]{2}:){31}[0-9A-F]{2})")));
+    EXPECT_EQ(shown[1].str(), ReadIni("Certificates", c.host));
+    Command(IDM_POST_OFF, kPostUnattended);
+    ExpectNoBox();
+    ExpectStored(".project", OffPattern("EST"), c.daemon);
     ExpectIdle();
 }
 
@@ -351,62 +356,15 @@ INSTANTIATE_TEST_SUITE_P(
                        {"AUTH TLS"}},
         ConnectionCase{"UnknownAuthorityDeclined", "unknown.ovra.test", "ftps-unknown", "true", "true", 0, IDNO,
                        kCertificate, "issued by an authority this computer does not trust", {"AUTH TLS"}},
+        ConnectionCase{"UnknownAuthorityAcceptedIsPinned", "unknown.ovra.test", "ftps-unknown", "true", "false",
+                       0, IDYES, kCertificate, "\r\nSubject: CN=unknown.ovra.test, O=\"Ovra Test\"\r\n"
+                       "Issuer: CN=Ovra Unknown CA, O=\"Ovra Test\"\r\nSHA-256: ",
+                       Then(kSecured, {"PORT", "STOR .project", "QUIT"})},
+        // Unattended, and only another certificate pinned for the host: refused, not asked.
         ConnectionCase{"UnknownAuthorityUnattended", "unknown.ovra.test", "ftps-unknown", "true", "false",
                        kPostUnattended, 0, kCertificate, "\r\n\r\nPost once from the menu to review the certificate.",
-                       {"AUTH TLS"}}),
+                       {"AUTH TLS"}, "00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00"}),
     [](const ::testing::TestParamInfo<ConnectionCase> &info) { return std::string(info.param.name); });
-
-class PinnedCertificateTest : public DaemonPostTest {
-protected:
-    void SetUp() override
-    {
-        OvraTest::SetUp();
-        std::string why = Unavailable("unknown.ovra.test");
-        if (!why.empty()) {
-            GTEST_SKIP() << why;
-        }
-        RemoveStored(".project", "ftps-unknown");
-        WriteLogin("unknown.ovra.test", kUser, kPassword);
-        WriteIni("Settings", "Timezone", "EST");
-        WriteIni("Settings", "SecureFtp", "true");
-    }
-};
-
-TEST_F(PinnedCertificateTest, YesPinsExactlyThatCertificateForLaterPostings)
-{
-    ASSERT_EQ(0, StartApp());
-    // Another certificate's fingerprint pinned for the host does not let this one in.
-    std::string other = "00";
-    for (int i = 0; i < 31; i++)
-        other += ":00";
-    WriteIni("Certificates", "unknown.ovra.test", other.c_str());
-    Command(IDM_POST_ON, kPostUnattended);
-    auto refused = boxes.Take();
-    ASSERT_EQ(1u, refused.size());
-    EXPECT_EQ(kCertificate, refused[0].caption);
-    EXPECT_EQ("<missing>", Stored(".project", "ftps-unknown"));
-
-    std::string question;
-    boxes.OnDialog(kCertificate, [&](HWND box) {
-        question = WindowText(GetDlgItem(box, 0xFFFF));
-        PressButton(box, IDYES);
-    });
-    Command(IDM_POST_ON);
-    ExpectNoBox();
-    ExpectStored(".project", OnPattern("EST"), "ftps-unknown");
-    std::smatch shown;
-    ASSERT_TRUE(std::regex_search(question, shown, std::regex("SHA-256: ((?:[0-9A-F]{2}:){31}[0-9A-F]{2})")))
-        << question;
-    EXPECT_EQ(shown[1].str(), ReadIni("Certificates", "unknown.ovra.test"));
-    EXPECT_NE(std::string::npos, question.find("Subject: CN=unknown.ovra.test")) << question;
-    EXPECT_NE(std::string::npos, question.find("Issuer: CN=Ovra Unknown CA")) << question;
-
-    // Later postings, even unattended ones, take the pinned certificate without a question.
-    Command(IDM_POST_OFF, kPostUnattended);
-    ExpectNoBox();
-    ExpectStored(".project", OffPattern("EST"), "ftps-unknown");
-    ExpectIdle();
-}
 
 // Scripted peers: each test has its own address, so no listener is ever shared.
 class ScriptedPostTest : public OvraTest {
