@@ -33,10 +33,8 @@ start() {
     chown -R "$uid:$uid" "$dir/home"
     cat >"$dir/vsftpd.conf" <<CONF
 listen=YES
-listen_ipv6=NO
 listen_address=127.0.0.7
 listen_port=2121
-background=NO
 anonymous_enable=NO
 local_enable=YES
 write_enable=YES
@@ -48,14 +46,12 @@ isolate=NO
 isolate_network=NO
 ssl_enable=YES
 force_local_logins_ssl=YES
-force_local_data_ssl=YES
 require_ssl_reuse=NO
 ssl_ciphers=HIGH
 rsa_cert_file=$CERTS/ftps.pem
 rsa_private_key_file=$CERTS/ftps.key
 log_ftp_protocol=YES
 xferlog_enable=YES
-xferlog_std_format=NO
 vsftpd_log_file=$dir/vsftpd.log
 CONF
     "$binary" "$dir/vsftpd.conf" >"$dir/daemon.log" 2>&1 </dev/null &

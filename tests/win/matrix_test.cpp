@@ -376,8 +376,6 @@ std::vector<MatrixCase> PassiveCases()
                         "500 PASV not understood\r\n")),
         Passive(Refused("227WithoutAnAddress", Join({Login(), Answer("227 Entering Passive Mode\r\n")}), pasv,
                         "227 Entering Passive Mode\r\n")),
-        Passive(Refused("227NumberOver255", Join({Login(), Answer("227 Passive (127,0,0,256,8,73)\r\n")}), pasv,
-                        "227 Passive (127,0,0,256,8,73)\r\n")),
         Passive({"227NamesAClosedPort", Join({Login(), Answer("227 Passive (127,0,0,199,8,73)\r\n")}), pasv,
                  kWinsockError, "[10061] Connection refused", 0, false, false}),
         Passive(Refused("StorAnswered425", Join({Login(), PasvOk(), Answer("425 no data connection\r\n")}), stor,
