@@ -28,9 +28,11 @@ enum {
 // Handshake results besides the provider's own status codes.
 enum : long { kSocketFailed = 1, kClosedEarly = 2 };
 
+// Servers that ask for a client certificate without requiring one (vsftpd does by default)
+// get none: the provider is not to pick one itself.
 const ULONG kRequest = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT |
                        ISC_REQ_CONFIDENTIALITY | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
-                       ISC_REQ_MANUAL_CRED_VALIDATION;
+                       ISC_REQ_MANUAL_CRED_VALIDATION | ISC_REQ_USE_SUPPLIED_CREDS;
 
 struct TlsLink {
     SOCKET socket;
@@ -212,8 +214,8 @@ static SECURITY_STATUS Step(TlsLink *link, SecBufferDesc *input, SecBuffer *outp
     ULONG attributes;
     CtxtHandle *context = link->hasContext ? &link->context : nullptr;
     SECURITY_STATUS status = tls.sspi->InitializeSecurityContextA(
-        &tls.credentials, context, link->target, kRequest, 0, 0, input, 0,
-        link->hasContext ? nullptr : &link->context, &outputs, &attributes, nullptr);
+        &tls.credentials, context, link->target, kRequest, 0, 0, input, 0, &link->context,
+        &outputs, &attributes, nullptr);
     if (!link->hasContext && (status == SEC_I_CONTINUE_NEEDED || status == SEC_E_OK))
         link->hasContext = true;
     return status;
