@@ -15,9 +15,9 @@
 
 enum { kTitleSize = 128, kOutputPaneStyle = 0x503008C4 };
 
-static void SendCommand(HWND window, WPARAM command)
+static void PostUnattended(HWND window, WPARAM command)
 {
-    SendMessageA(window, WM_COMMAND, command, 0);
+    SendMessageA(window, WM_COMMAND, command, kPostUnattended);
 }
 
 static void CreateOutputPane(HWND window)
@@ -37,7 +37,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
     CreateOutputPane(g_hMainWindow);
     *autoPostFlag = ReadProfileInt("Settings", "AutoPost", 0);
     if (*autoPostFlag == 1) {
-        SendCommand(g_hMainWindow, IDM_POST_ON);
+        PostUnattended(g_hMainWindow, IDM_POST_ON);
         CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
     }
     SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FIXED_FONT), 0);
@@ -49,7 +49,7 @@ int ExitMainWindow(int autoPostFlag)
     // An exchange still waiting loses its window now: end it quietly first.
     NetAbandon();
     if (autoPostFlag != 0)
-        SendCommand(g_hMainWindow, IDM_POST_OFF);
+        PostUnattended(g_hMainWindow, IDM_POST_OFF);
     WinHelpA(g_hMainWindow, HELP_FILE, HELP_QUIT, 0);
     int result = NetCleanup();
     if (result != 0) {
@@ -75,7 +75,7 @@ static void EndSession(void)
         reinterpret_cast<void *>(GetProcAddress(user, "ShutdownBlockReasonDestroy")));
     if (create != nullptr)
         create(g_hMainWindow, L"Posting the status Off");
-    SendCommand(g_hMainWindow, IDM_POST_OFF);
+    PostUnattended(g_hMainWindow, IDM_POST_OFF);
     g_AutoPostFlag = 0;
     if (destroy != nullptr)
         destroy(g_hMainWindow);
@@ -133,11 +133,18 @@ static void Exit(LPARAM lParam)
     DestroyWindow(g_hMainWindow);
 }
 
+// Only the user at the menu may be asked a question during a posting (a certificate to
+// trust); a command sent from another process is a second start's word.
+static bool MayAskUser(LPARAM lParam)
+{
+    return lParam != kPostUnattended && !InSendMessage();
+}
+
 static void RunCommand(WPARAM command, LPARAM lParam)
 {
     switch (command) {
-    case IDM_POST_ON:       PostStatus(IDM_POST_ON, g_LoginInfo); break;
-    case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo); break;
+    case IDM_POST_ON:       PostStatus(IDM_POST_ON, g_LoginInfo, MayAskUser(lParam)); break;
+    case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo, MayAskUser(lParam)); break;
     case IDM_FINGER:        RunDialog(0, FingerBox, "Finger", g_hOutputPane); break;
     case IDM_WEB:           RunDialog(0, WebBox, "Web", g_hOutputPane); break;
     case IDM_HELP_CONTENTS: OpenHelp(); break;
@@ -151,6 +158,7 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_AUTO_POST:     ToggleAutoPost(&g_AutoPostFlag); break;
     case IDM_TIME_ZONE:     RunDialog(0, TimezoneBox, "Timezone", g_hMainWindow); break;
     case IDM_UPLOAD_FILES:  RunDialog(0, UploadFileBox, "UploadFile", g_hMainWindow); break;
+    case IDM_CONNECTION:    RunDialog(0, ConnectionBox, "Connection", g_hMainWindow); break;
     }
 }
 

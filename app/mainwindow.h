@@ -7,6 +7,11 @@
 
 #define MAIN_CLASS "OvraMain"
 
+// lParam of WM_COMMAND On (101) or Off (102) for a posting that nobody started from the menu:
+// Auto Post and the command-line words. Such a posting never stops to ask the user. A word
+// handed over by a second start carries it too, so it holds however late the posting runs.
+enum { kPostUnattended = 1 };
+
 LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void SetBusy(int busy);
 int ClearOutput(void);

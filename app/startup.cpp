@@ -35,7 +35,7 @@ void ProcessCommandLine(HWND target, char *commandLine)
             post = IDM_POST_OFF;
         if (post == 0)
             continue;
-        SendMessageA(target, WM_COMMAND, post, 0);
+        SendMessageA(target, WM_COMMAND, post, kPostUnattended);
         SendMessageA(target, WM_COMMAND, IDM_EXIT, 0);
     }
 }

@@ -45,6 +45,21 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
     return -1;
 }
 
+static SOCKET Connect(int type, int protocol, const struct sockaddr_in *address)
+{
+    SOCKET s = NetSocket(AF_INET, type, protocol);
+    if (s == INVALID_SOCKET)
+        return ReportWinsockError(), INVALID_SOCKET;
+    if (NetConnect(s, (const struct sockaddr *)address, sizeof *address) != 0)
+        return ReportWinsockError(), INVALID_SOCKET;
+    return s;
+}
+
+SOCKET ConnectAddress(const struct sockaddr_in *address)
+{
+    return Connect(SOCK_STREAM, IPPROTO_TCP, address);
+}
+
 SOCKET ConnectService(const char *protocol, const char *service, const char *host)
 {
     struct sockaddr_in address = {};
@@ -56,10 +71,5 @@ SOCKET ConnectService(const char *protocol, const char *service, const char *hos
     if (proto == nullptr)
         return ReportWinsockError(), INVALID_SOCKET;
     int type = lstrcmpiA(protocol, "tcp") == 0 ? SOCK_STREAM : SOCK_DGRAM;
-    SOCKET s = NetSocket(AF_INET, type, proto->p_proto);
-    if (s == INVALID_SOCKET)
-        return ReportWinsockError(), INVALID_SOCKET;
-    if (NetConnect(s, (struct sockaddr *)&address, sizeof address) != 0)
-        return ReportWinsockError(), INVALID_SOCKET;
-    return s;
+    return Connect(type, proto->p_proto, &address);
 }

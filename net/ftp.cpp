@@ -2,13 +2,19 @@
 
 #include <string.h>
 
+#include "net/channel.h"
+#include "net/connect.h"
+#include "net/hint.h"
 #include "net/netio.h"
+#include "net/pasv.h"
 #include "net/reply.h"
 #include "net/report.h"
+#include "net/tls.h"
+#include "res/resource.h"
 
 static int ReceiveFromControl(void *control, char *buffer, int room)
 {
-    return NetRecv(*(SOCKET *)control, buffer, room);
+    return ChannelRecv(*(SOCKET *)control, buffer, room);
 }
 
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
@@ -20,17 +26,33 @@ int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
 int SendCommand(char *command, SOCKET control)
 {
     strcat(command, "\r\n");
-    if (NetSendAll(control, command, (int)strlen(command)) == SOCKET_ERROR)
+    if (ChannelSendAll(control, command, (int)strlen(command)) == SOCKET_ERROR)
         return ReportWinsockError();
     return 0;
 }
 
-int ExpectReply(int wanted, char *buffer, SOCKET control)
+int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control)
 {
     int code = ReadReply(kReplySize, buffer, control);
     if (code == -1)
         return -1;
-    return code == wanted ? 0 : ReportServerError(buffer);
+    if (code == wanted)
+        return 0;
+    static const UINT kHintText[] = {0, IDS_HINT_PASSIVE, IDS_HINT_SECURE};
+    return ReportServerError(buffer, kHintText[HintForReply(command, buffer, ChannelSecured(control))]);
+}
+
+int ExpectReply(int wanted, char *buffer, SOCKET control)
+{
+    return ExpectReplyTo("", wanted, buffer, control);
+}
+
+// After PROT P every data connection runs under TLS too, as the client whoever connected.
+static SOCKET SecureLikeControl(SOCKET data, SOCKET control)
+{
+    if (ChannelSecured(control) && TlsStartData(data, control) != 0)
+        return INVALID_SOCKET;
+    return data;
 }
 
 static SOCKET Listen(unsigned short *port)
@@ -63,14 +85,49 @@ SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
     FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
-    if (SendCommand(reply, control) != 0 || ExpectReply(200, reply, control) != 0)
+    if (SendCommand(reply, control) != 0 || ExpectReplyTo("PORT", 200, reply, control) != 0)
         return INVALID_SOCKET;
-    if (SendCommand(transferCommand, control) != 0 || ExpectReply(150, reply, control) != 0)
+    if (SendCommand(transferCommand, control) != 0 ||
+        ExpectReplyTo(transferCommand, 150, reply, control) != 0)
         return INVALID_SOCKET;
     SOCKET data = NetAccept(listener);
     if (data == INVALID_SOCKET)
         return ReportWinsockError(), INVALID_SOCKET;
     if (NetClose(listener) != 0)
         return ReportWinsockError(), INVALID_SOCKET;
-    return data;
+    return SecureLikeControl(data, control);
+}
+
+// Where the 227 reply sends the data connection, as a socket address.
+static int PassiveAddress(const char *reply, SOCKET control, struct sockaddr_in *address)
+{
+    unsigned long offered;
+    unsigned short port;
+    if (!ParsePassiveReply(reply, &offered, &port))
+        return ReportServerError(reply);
+    struct sockaddr_in peer;
+    int size = sizeof peer;
+    if (getpeername(control, (struct sockaddr *)&peer, &size) != 0)
+        return ReportWinsockError();
+    *address = {};
+    address->sin_family = AF_INET;
+    address->sin_port = htons(port);
+    address->sin_addr.s_addr = htonl(PassiveDataAddress(offered, ntohl(peer.sin_addr.s_addr)));
+    return 0;
+}
+
+SOCKET OpenPassiveDataConnection(char *transferCommand, SOCKET control)
+{
+    char reply[kReplySize] = "PASV";
+    struct sockaddr_in address;
+    if (SendCommand(reply, control) != 0 || ExpectReply(227, reply, control) != 0 ||
+        PassiveAddress(reply, control, &address) != 0)
+        return INVALID_SOCKET;
+    SOCKET data = ConnectAddress(&address);
+    if (data == INVALID_SOCKET)
+        return INVALID_SOCKET;
+    // A 425 here is the server's own trouble, not a firewall that passive mode gets past.
+    if (SendCommand(transferCommand, control) != 0 || ExpectReply(150, reply, control) != 0)
+        return INVALID_SOCKET;
+    return SecureLikeControl(data, control);
 }

@@ -33,6 +33,7 @@ static struct {
     SOCKET open[kMaxSockets];
     int openCount;
     bool quietFailure;
+    NetCloseHook closeHook;
 } net;
 
 // One look-up's answer. Winsock writes it when the look-up ends even after the look-up was
@@ -276,8 +277,15 @@ SOCKET NetSocket(int family, int type, int protocol)
     return s;
 }
 
+void NetSetCloseHook(NetCloseHook hook)
+{
+    net.closeHook = hook;
+}
+
 int NetClose(SOCKET s)
 {
+    if (net.closeHook != nullptr)
+        net.closeHook(s);
     Forget(s);
     DropEvents(s);
     return closesocket(s);

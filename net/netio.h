@@ -47,6 +47,11 @@ SOCKET NetAccept(SOCKET listener);
 struct hostent *NetGetHostByName(const char *name, char *buffer);
 struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer);
 
+// A layer that keeps state per socket (TLS) is told of every socket closed here, a reset's
+// included, before its handle can be reused.
+typedef void (*NetCloseHook)(SOCKET s);
+void NetSetCloseHook(NetCloseHook hook);
+
 // For tests: sockets opened through this layer and not yet closed.
 int NetOpenSocketCount(void);
 

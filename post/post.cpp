@@ -5,13 +5,16 @@
 
 #include "app/appstate.h"
 #include "app/mainwindow.h"
+#include "net/channel.h"
 #include "net/connect.h"
 #include "net/ftp.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/watchdog.h"
+#include "post/secure.h"
 #include "post/statusline.h"
 #include "res/resource.h"
+#include "settings/connection.h"
 #include "settings/profile.h"
 
 struct UploadTarget {
@@ -96,20 +99,21 @@ static int StoreTarget(const UploadTarget *target, int command, char *buffer, SO
         return 0;
     ReadProfileText("Settings", target->nameKey, target->nameDefault, value, sizeof value);
     wsprintfA(buffer, "STOR %s", value);
-    SOCKET data = OpenDataConnection(buffer, control);
+    SOCKET data = ReadConnectionFlag(PASSIVE_MODE_KEY) ? OpenPassiveDataConnection(buffer, control)
+                                                       : OpenDataConnection(buffer, control);
     if (data == INVALID_SOCKET)
         return -1;
     if (BuildStatusLine(buffer, command, control) != 0)
         return -1;
-    if (NetSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
+    if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
     // Closing the data connection is what ends the file on the server.
-    if (NetClose(data) != 0)
+    if (ChannelClose(data) != 0)
         return ReportWinsockError();
     return ExpectReply(226, buffer, control);
 }
 
-int PostStatus(int command, LoginInfo login)
+int PostStatus(int command, LoginInfo login, bool mayAskUser)
 {
     char buffer[kReplySize];
     ArmWatchdog();
@@ -118,6 +122,7 @@ int PostStatus(int command, LoginInfo login)
     if (control == INVALID_SOCKET)
         return -1;
     if (ExpectReply(220, buffer, control) != 0 ||
+        (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, 331, buffer, control) != 0 ||
         Converse("PASS %s", login.password, 230, buffer, control) != 0)
         return -1;
@@ -127,7 +132,7 @@ int PostStatus(int command, LoginInfo login)
     }
     if (Converse("%s", "QUIT", 221, buffer, control) != 0)
         return -1;
-    if (NetClose(control) != 0)
+    if (ChannelClose(control) != 0)
         return ReportWinsockError();
     DisarmWatchdog();
     SetBusy(0);
@@ -141,7 +146,7 @@ BOOL ToggleAutoPost(int *autoPostFlag)
     if (*autoPostFlag == 1) {
         CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
         // A whole On posting runs before the setting is written.
-        SendMessageA(g_hMainWindow, WM_COMMAND, IDM_POST_ON, 0);
+        SendMessageA(g_hMainWindow, WM_COMMAND, IDM_POST_ON, kPostUnattended);
     } else {
         CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_UNCHECKED);
     }

@@ -8,6 +8,7 @@
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/watchdog.h"
+#include "query/http.h"
 #include "query/lineends.h"
 #include "res/resource.h"
 
@@ -72,7 +73,7 @@ static int ShowAnswer(HGLOBAL receiveBlock, const char *received, int count, con
     return 0;
 }
 
-int CaptureResponse(SOCKET s, const char *title)
+int CaptureResponse(SOCKET s, const char *title, bool http10)
 {
     HGLOBAL receiveBlock;
     char *received = ObtainBlock(kAnswerSize + 1, &receiveBlock);
@@ -91,12 +92,27 @@ int CaptureResponse(SOCKET s, const char *title)
     }
     DisarmWatchdog();
     SetBusy(0);
+    if (http10)
+        count = (int)HttpAnswerForPane(received, (size_t)count);
     received[count] = '\0';
     return ShowAnswer(receiveBlock, received, count, title);
 }
 
+// The HTTP/1.0 request, its Host line naming the port the connection went to unless it is 80.
+static int SendHttpRequest(SOCKET s, const QueryRequest *request)
+{
+    struct sockaddr_in peer;
+    int size = sizeof peer;
+    if (getpeername(s, (struct sockaddr *)&peer, &size) != 0)
+        return SOCKET_ERROR;
+    char text[kHttpRequestSize];
+    FormatHttpRequest(request->host, request->path, ntohs(peer.sin_port), OVRA_USER_AGENT, text,
+                      sizeof text);
+    return NetSendAll(s, text, (int)strlen(text));
+}
+
 int RunQuery(char *query, const char *service,
-             void (*make)(char *query, const char *appTitle, QueryRequest *request))
+             void (*make)(char *query, const char *appTitle, QueryRequest *request), bool http10)
 {
     SetBusy(1);
     char appTitle[kQuerySize];
@@ -107,7 +123,9 @@ int RunQuery(char *query, const char *service,
     SOCKET s = ConnectService("tcp", service, request.host);
     if (s == INVALID_SOCKET)
         return -1;
-    if (NetSendAll(s, request.line, (int)strlen(request.line)) == SOCKET_ERROR)
+    int sent = http10 ? SendHttpRequest(s, &request)
+                      : NetSendAll(s, request.line, (int)strlen(request.line));
+    if (sent == SOCKET_ERROR)
         return ReportWinsockError();
-    return CaptureResponse(s, request.title);
+    return CaptureResponse(s, request.title, http10);
 }

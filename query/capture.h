@@ -10,13 +10,16 @@ enum { kAnswerSize = 16384 };  // bytes of an answer that are read; the rest nev
 
 // The request has been sent on s; busy mode is on and the watchdog armed. Reads until
 // the server closes (or the block is full), closes s, leaves busy mode and shows the
-// answer. 0 when shown; -1 after the failure has been reported.
-int CaptureResponse(SOCKET s, const char *title);
+// answer (of an HTTP/1.0 answer, what HttpAnswerForPane keeps). 0 when shown; -1 after the
+// failure has been reported.
+int CaptureResponse(SOCKET s, const char *title, bool http10 = false);
 
 // A whole query: busy mode, the query text made into host, request line and title by make
-// (which may cut up query), the watchdog, the connection to service, the request and the
+// (which may cut up query), the watchdog, the connection to service, the request (for
+// http10, the HTTP/1.0 request with its headers instead of the request line) and the
 // capture. 0 when the answer is shown; -1 after the failure has been reported.
 int RunQuery(char *query, const char *service,
-             void (*make)(char *query, const char *appTitle, QueryRequest *request));
+             void (*make)(char *query, const char *appTitle, QueryRequest *request),
+             bool http10 = false);
 
 #endif

@@ -65,6 +65,7 @@ void MakeFingerRequest(char *query, const char *appTitle, QueryRequest *request)
 {
     const char *user;
     SplitFingerQuery(query, &user, &request->host);
+    request->path = "";
     snprintf(request->line, sizeof request->line, "%s\r\n", user);
     snprintf(request->title, sizeof request->title, "%s - [%s@%s]", appTitle, user, request->host);
 }
@@ -73,6 +74,7 @@ void MakeWebRequest(char *query, const char *appTitle, QueryRequest *request)
 {
     const char *path;
     SplitWebQuery(query, &request->host, &path);
+    request->path = path;
     snprintf(request->line, sizeof request->line, "GET /%s\r\n", path);
     snprintf(request->title, sizeof request->title, "%s - [%s://%s/%s]", appTitle, "http",
              request->host, path);

@@ -27,6 +27,7 @@ void SplitWebQuery(char *query, const char **host, const char **path);
 // (appTitle followed by the query's parts, held whole).
 struct QueryRequest {
     const char *host;  // points into the query text or at a constant
+    const char *path;  // a web query's path, without its first slash; "" for finger
     char line[kRequestSize];
     char title[kTitleSize];
 };

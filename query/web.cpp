@@ -4,10 +4,11 @@
 #include "query/history.h"
 #include "query/querybox.h"
 #include "query/querytext.h"
+#include "settings/connection.h"
 
 int RunWebQuery(char *query)
 {
-    return RunQuery(query, "http", MakeWebRequest);
+    return RunQuery(query, "http", MakeWebRequest, ReadConnectionFlag(WEB_HTTP10_KEY));
 }
 
 // A typed "http://" is dropped before the history sees the text, so both forms are one entry.

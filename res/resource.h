@@ -18,6 +18,7 @@
 #define IDM_AUTO_POST      113
 #define IDM_TIME_ZONE      114
 #define IDM_UPLOAD_FILES   115
+#define IDM_CONNECTION     116
 
 // Dialog controls (every dialog numbers its own from 101)
 #define IDC_STATIC         -1
@@ -31,6 +32,9 @@
 #define IDC_UPLOAD2        103
 #define IDC_UPLOAD2_NAME   104
 #define IDC_QUERY          101
+#define IDC_SECURE_FTP     101
+#define IDC_PASSIVE_MODE   102
+#define IDC_WEB_HTTP10     103
 
 // String table
 #define IDS_APP_TITLE      1
@@ -39,5 +43,22 @@
 #define IDS_FTP_ERROR      7
 #define IDS_NO_MEMORY      8
 #define IDS_FREE_FAILED    9
+#define IDS_CERT_CAPTION   20
+#define IDS_HINT_PASSIVE   21
+#define IDS_HINT_SECURE    22
+#define IDS_TLS_FAILED     23
+#define IDS_TLS_CLOSED     24
+#define IDS_TLS_UNAVAILABLE 25
+#define IDS_TLS_OTHER_CERT 26
+#define IDS_CERT_PROBLEM   27
+#define IDS_CERT_ASK       28
+#define IDS_CERT_UNATTENDED 29
+#define IDS_CERT_UNKNOWN_CA 30
+#define IDS_CERT_OTHER_NAME 31
+#define IDS_CERT_EXPIRED   32
+#define IDS_CERT_INVALID   33
+
+// The product token web queries send as their User-Agent; it follows the version resource.
+#define OVRA_USER_AGENT    "Ovra/1.1b2"
 
 #endif

@@ -1,6 +1,7 @@
 #include "settings/dialogs.h"
 
 #include "res/resource.h"
+#include "settings/connection.h"
 #include "settings/logininfo.h"
 #include "settings/profile.h"
 #include "settings/scramble.h"
@@ -121,6 +122,33 @@ INT_PTR CALLBACK UploadFileBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     if (wParam == IDOK) {
         StoreUploadTarget(dialog, IDC_UPLOAD1, "UploadFile1", IDC_UPLOAD1_NAME, "UploadFile1Name");
         StoreUploadTarget(dialog, IDC_UPLOAD2, "UploadFile2", IDC_UPLOAD2_NAME, "UploadFile2Name");
+    }
+    return EndOnCommand(dialog, wParam);
+}
+
+static const struct {
+    int box;
+    const char *key;
+} kConnectionSwitches[] = {
+    {IDC_SECURE_FTP, SECURE_FTP_KEY},
+    {IDC_PASSIVE_MODE, PASSIVE_MODE_KEY},
+    {IDC_WEB_HTTP10, WEB_HTTP10_KEY},
+};
+
+INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        for (const auto &s : kConnectionSwitches)
+            CheckDlgButton(dialog, s.box, ReadConnectionFlag(s.key) ? BST_CHECKED : BST_UNCHECKED);
+        return TRUE;
+    }
+    if (message != WM_COMMAND)
+        return FALSE;
+    if (wParam == IDOK) {
+        for (const auto &s : kConnectionSwitches) {
+            bool checked = IsDlgButtonChecked(dialog, s.box) == BST_CHECKED;
+            WriteProfileText("Settings", s.key, checked ? "true" : "false");
+        }
     }
     return EndOnCommand(dialog, wParam);
 }

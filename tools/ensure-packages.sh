@@ -1,7 +1,11 @@
 # Sourced: installs the Debian packages the build and the tests need, when any is missing.
 OVRA_PACKAGES="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev python3
  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
- wine64 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic curl zip unzip iproute2 util-linux"
+ wine64 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic proftpd-mod-crypto
+ openssl lighttpd curl zip unzip iproute2 util-linux"
+# Packages that conflict with the ones above (vsftpd is another "ftp-server"): unpacked into
+# build/debs/NAME and run from there, never installed.
+OVRA_UNPACKED="vsftpd"
 
 # Arguments name further packages that one script alone needs (tools/bench: tcpdump).
 ensure_packages() {
@@ -13,6 +17,18 @@ ensure_packages() {
     echo "Installing:$missing"
     local sudo=
     [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -qq || return 1
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null || return 1
+    $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq || return 1
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends $missing >/dev/null || return 1
+}
+
+ensure_unpacked() {
+    local root
+    root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/debs
+    mkdir -p "$root"
+    for p in $OVRA_UNPACKED; do
+        [ -d "$root/$p" ] && continue
+        (cd "$root" && { apt-get download -qq "$p" 2>/dev/null ||
+            { apt-get -o DPkg::Lock::Timeout=600 update -qq && apt-get download -qq "$p"; }; } &&
+            dpkg -x "$root"/"$p"_*.deb "$root/$p") || return 1
+    done
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows tests under Wine, with the real and scripted servers they talk to. Run by
 # tools/test-all inside a private network namespace (loopback only), so nothing a test does
-# can reach another machine: name look-ups go to the tests' own name server.
-# Arguments are passed to ctest (e.g. -R post_test runs one program).
+# can reach another machine: name look-ups go to the tests' own name server, and the TLS
+# servers' host names are in a hosts file of the namespace's own (Wine ignores addresses
+# in certificates). Arguments go to ctest (e.g. -R post_test).
 set -u
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
@@ -13,6 +14,13 @@ if [ "${OVRA_PRIVATE_NET:-}" = 1 ]; then
     ip link set lo up
     echo "nameserver 127.0.0.53" >"$OVRA_TEST_TMP/resolv.conf"
     mount --bind "$OVRA_TEST_TMP/resolv.conf" /etc/resolv.conf
+    { cat /etc/hosts; cat <<HOSTS; } >"$OVRA_TEST_TMP/hosts"
+127.0.0.5 www.ovra.test
+127.0.0.6 ftps.ovra.test wrong.ovra.test
+127.0.0.7 vsftps.ovra.test
+127.0.0.8 unknown.ovra.test
+HOSTS
+    mount --bind "$OVRA_TEST_TMP/hosts" /etc/hosts
 fi
 
 cleanup() {

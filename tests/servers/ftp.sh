@@ -3,12 +3,14 @@
 # configuration and one virtual user ("ovra", password "secret") whose home directory is
 # $OVRA_TEST_TMP/ftp/home. Stored files can be read there; every command the daemon
 # received is logged to $OVRA_TEST_TMP/ftp/commands.log.
+# Other scripts run more instances with OVRA_FTP_NAME (the directory's name instead of "ftp")
+# and OVRA_FTP_CONFIG (more configuration lines, e.g. for TLS).
 #   ftp.sh start | stop
 set -u
 : "${OVRA_TEST_TMP:?OVRA_TEST_TMP must name the scratch directory}"
 ADDRESS=${OVRA_FTP_ADDRESS:-127.0.0.2}
 PORT=${OVRA_FTP_PORT:-2121}
-DIR="$OVRA_TEST_TMP/ftp"
+DIR="$OVRA_TEST_TMP/${OVRA_FTP_NAME:-ftp}"
 CONF="$DIR/proftpd.conf"
 PIDFILE="$DIR/proftpd.pid"
 
@@ -58,6 +60,7 @@ TimeoutIdle         120
 <IfModule mod_auth_pam.c>
   AuthPAM           off
 </IfModule>
+${OVRA_FTP_CONFIG:-}
 CONF
     printf '%s:x:%s:\n' "$(id -gn)" "$(id -g)" >"$DIR/group"
 }

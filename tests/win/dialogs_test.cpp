@@ -196,6 +196,31 @@ TEST_F(DialogsTest, CancelAfterEditsChangesNothing)
     EXPECT_EQ("<none>", ReadIni("Login", "SavePassword"));
     EXPECT_EQ("EST", ReadIni("Settings", "Timezone"));
     EXPECT_EQ("<none>", ReadIni("Settings", "UploadFile2"));
+    std::string before = IniFileBytes();
+    Open(IDM_CONNECTION, "Connection", [](HWND d) {
+        CheckDlgButton(d, IDC_PASSIVE_MODE, BST_CHECKED);
+        PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(before, IniFileBytes());
+}
+
+// Off unless set; on OK every switch is written as the box stands.
+TEST_F(DialogsTest, ConnectionShowsTheSwitchesAndWritesEachOnOk)
+{
+    WriteIni("Settings", "SecureFtp", "TRUE");
+    WriteIni("Settings", "WebHttp10", "yes");
+    Open(IDM_CONNECTION, "Connection", [](HWND d) {
+        EXPECT_TRUE(Checked(d, IDC_SECURE_FTP));
+        EXPECT_FALSE(Checked(d, IDC_PASSIVE_MODE));
+        EXPECT_FALSE(Checked(d, IDC_WEB_HTTP10));
+        EXPECT_EQ(GetDlgItem(d, IDC_SECURE_FTP), GetFocus());
+        CheckDlgButton(d, IDC_SECURE_FTP, BST_UNCHECKED);
+        CheckDlgButton(d, IDC_WEB_HTTP10, BST_CHECKED);
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("false", ReadIni("Settings", "SecureFtp"));
+    EXPECT_EQ("false", ReadIni("Settings", "PassiveMode"));
+    EXPECT_EQ("true", ReadIni("Settings", "WebHttp10"));
 }
 
 TEST_F(DialogsTest, TimeZoneIsShownAndAClearedFieldStoredEmpty)
@@ -263,6 +288,7 @@ TEST_F(DialogsTest, TemplatesHaveTheirFramesAndFieldStyles)
     } dialogs[] = {{IDM_FTP_LOGIN, "FTP Login", false},
                    {IDM_TIME_ZONE, "Time Zone", true},
                    {IDM_UPLOAD_FILES, "Upload File", true},
+                   {IDM_CONNECTION, "Connection", true},
                    {IDM_ABOUT, "About Ovra", true}};
     for (const auto &dialog : dialogs) {
         Open(dialog.command, dialog.caption, [&](HWND d) {

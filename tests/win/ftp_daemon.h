@@ -1,10 +1,12 @@
-// The real FTP daemon that tests/servers/ftp.sh runs (proftpd on 127.0.0.2, port 2121,
-// user "ovra" with password "secret"), seen from inside the Wine prefix: its home
-// directory and command log are read through the Z: drive.
+// The real FTP daemons of tests/servers (proftpd on 127.0.0.2, port 2121, user "ovra" with
+// password "secret", and the others named by their directory: "ftps", "ftps-unknown",
+// "vsftpd", "nat"), seen from inside the Wine prefix: their home directories and command
+// logs are read through the Z: drive.
 #ifndef OVRA_TEST_FTP_DAEMON_H
 #define OVRA_TEST_FTP_DAEMON_H
 
 #include <winsock.h>
+#include <wincrypt.h>
 
 #include <stdlib.h>
 
@@ -46,16 +48,16 @@ inline std::string Backslashed(std::string path)
     return path;
 }
 
-// The daemon's directory ($OVRA_TEST_TMP/ftp); empty when the scratch directory is unknown.
-inline std::string Directory()
+// A daemon's directory ($OVRA_TEST_TMP/ftp); empty when the scratch directory is unknown.
+inline std::string Directory(const std::string &daemon = "ftp")
 {
     const char *tmp = getenv("OVRA_TEST_TMP");
-    return tmp == nullptr ? std::string() : WindowsPath(tmp) + "\\ftp";
+    return tmp == nullptr ? std::string() : WindowsPath(tmp) + "\\" + daemon;
 }
 
-inline std::string HomePath(const std::string &name)
+inline std::string HomePath(const std::string &name, const std::string &daemon = "ftp")
 {
-    return Backslashed(Directory() + "\\home\\" + name);
+    return Backslashed(Directory(daemon) + "\\home\\" + name);
 }
 
 inline std::string ReadWhole(const std::string &path, const char *missing = "<missing>")
@@ -68,14 +70,14 @@ inline std::string ReadWhole(const std::string &path, const char *missing = "<mi
     return text.str();
 }
 
-inline std::string Stored(const std::string &name)
+inline std::string Stored(const std::string &name, const std::string &daemon = "ftp")
 {
-    return ReadWhole(HomePath(name));
+    return ReadWhole(HomePath(name, daemon));
 }
 
-inline void RemoveStored(const std::string &name)
+inline void RemoveStored(const std::string &name, const std::string &daemon = "ftp")
 {
-    DeleteFileA(HomePath(name).c_str());
+    DeleteFileA(HomePath(name, daemon).c_str());
 }
 
 // The "Login" section of ovra.ini, password stored scrambled as the program keeps it.
@@ -91,8 +93,8 @@ inline void WriteLogin(const char *host, const char *user, const char *password)
 const char kNotRunning[] = "the FTP daemon (tests/servers/ftp.sh start, with OVRA_TEST_TMP "
                            "set) does not answer on 127.0.0.2:2121";
 
-// Whether the daemon answers on its address (needs the socket library started).
-inline bool Reachable()
+// Whether a daemon answers on its address (needs the socket library started).
+inline bool Reachable(const char *address = kAddress)
 {
     if (Directory().empty())
         return false;
@@ -100,10 +102,25 @@ inline bool Reachable()
     struct sockaddr_in a = {};
     a.sin_family = AF_INET;
     a.sin_port = htons(kFtpPort);
-    a.sin_addr.s_addr = inet_addr(kAddress);
+    a.sin_addr.s_addr = inet_addr(address);
     bool ok = connect(s, (struct sockaddr *)&a, sizeof a) == 0;
     closesocket(s);
     return ok;
+}
+
+// The prefix trusts the authority of the TLS daemons' certificates (tests/servers/
+// certs.bash), as a user's does once their organisation's authority is installed.
+inline bool TrustTestAuthority()
+{
+    std::string der = ReadWhole(Directory("certs") + "\\ca.der", "");
+    HCERTSTORE root = CertOpenSystemStoreA(0, "Root");
+    bool added = !der.empty() && root != nullptr &&
+                 CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, (const BYTE *)der.data(),
+                                                  (DWORD)der.size(), CERT_STORE_ADD_REPLACE_EXISTING,
+                                                  nullptr);
+    if (root != nullptr)
+        CertCloseStore(root, 0);
+    return added;
 }
 
 }  // namespace daemon_ftp

@@ -29,6 +29,8 @@ enum Op {
     kDataReset,  // reset the data connection
     kClose,      // close the control connection
     kReset,      // reset the control connection
+    kPasv,       // a 227 reply naming the peer's own address and port
+    kDataAccept, // accept the data connection a 227 reply asked for
 };
 
 struct Step {
@@ -66,6 +68,12 @@ Script Upload(const std::string &completion = "226 done\r\n")
     return Join({Answer("150 go ahead\r\n"), {{kData, ""}, {kDataDrain, ""}}, Send(completion)});
 }
 Script Quit(const std::string &reply = "221 bye\r\n") { return Answer(reply); }
+// Passive mode: PASV answered with the peer's address, then STOR and the upload.
+Script PasvOk() { return {{kExpect, ""}, {kPasv, ""}}; }
+Script PassiveUpload()
+{
+    return Join({Answer("150 go ahead\r\n"), {{kDataAccept, ""}, {kDataDrain, ""}}, Send("226 done\r\n")});
+}
 Script Posting() { return Join({Login(), PortOk(), Upload(), Quit()}); }
 // After the greeting, a normal session.
 Script AfterGreeting()
@@ -93,6 +101,7 @@ struct MatrixCase {
     int stored;           // status lines the server received
     bool watchdog;        // shortened watchdog: the case ends by it
     bool composed;        // a status line was composed, so the Post marks moved
+    const char *turnOn = nullptr;  // a switch of Settings > Connection set for the case
 };
 
 void PrintTo(const MatrixCase &c, std::ostream *os)
@@ -101,6 +110,7 @@ void PrintTo(const MatrixCase &c, std::ostream *os)
 }
 
 const char kFtpError[] = "Ovra FTP Error";
+const char kPassiveHint[] = "\r\nTurning on Passive mode in Settings > Connection may help.";
 const char kWinsockError[] = "Ovra Winsock Error";
 
 MatrixCase Succeeds(std::string name, Script script, Lines transcript = kAll, int stored = 1)
@@ -298,14 +308,16 @@ std::vector<MatrixCase> FlowCases()
                 kLogin, "530 Login incorrect.\r\n"),
         Refused("PassAnswered202", Join({Send(kGreeting), Answer("331 password please\r\n"), Answer("202 superfluous\r\n")}),
                 kLogin, "202 superfluous\r\n"),
-        Refused("PortAnswered500", Join({Login(), Answer("500 Illegal PORT\r\n")}), kPort, "500 Illegal PORT\r\n"),
-        Refused("PortAnswered501", Join({Login(), Answer("501 Syntax error\r\n")}), kPort, "501 Syntax error\r\n"),
+        Refused("PortAnswered500", Join({Login(), Answer("500 Illegal PORT\r\n")}), kPort,
+                std::string("500 Illegal PORT\r\n") + kPassiveHint),
+        Refused("PortAnswered501", Join({Login(), Answer("501 Syntax error\r\n")}), kPort,
+                std::string("501 Syntax error\r\n") + kPassiveHint),
         Refused("PortAnswered421", Join({Login(), Answer("421 closing\r\n")}), kPort, "421 closing\r\n"),
         Refused("PortAnswered150", Join({Login(), Answer("150 early\r\n")}), kPort, "150 early\r\n"),
         Succeeds("PortAnsweredMultiLine", Join({Login(), Answer("200-PORT\r\n200 ok\r\n"), Upload(), Quit()})),
         Refused("StorAnswered125", Join({Login(), PortOk(), Answer("125 already open\r\n")}), kStor, "125 already open\r\n"),
         Refused("StorAnswered425", Join({Login(), PortOk(), Answer("425 no data connection\r\n")}), kStor,
-                "425 no data connection\r\n"),
+                std::string("425 no data connection\r\n") + kPassiveHint),
         Refused("StorAnswered450", Join({Login(), PortOk(), Answer("450 busy\r\n")}), kStor, "450 busy\r\n"),
         Refused("StorAnswered550", Join({Login(), PortOk(), Answer("550 denied\r\n")}), kStor, "550 denied\r\n"),
         Refused("StorAnswered553", Join({Login(), PortOk(), Answer("553 bad name\r\n")}), kStor, "553 bad name\r\n"),
@@ -338,10 +350,61 @@ std::vector<MatrixCase> FlowCases()
     };
 }
 
+MatrixCase Passive(MatrixCase c)
+{
+    c.name = "Passive" + c.name;
+    c.turnOn = "PassiveMode";
+    return c;
+}
+
+MatrixCase Secure(MatrixCase c)
+{
+    c.name = "Secure" + c.name;
+    c.turnOn = "SecureFtp";
+    return c;
+}
+
+std::vector<MatrixCase> PassiveCases()
+{
+    const Lines pasv = {"USER ovra", "PASS secret", "PASV"};
+    const Lines stor = {"USER ovra", "PASS secret", "PASV", "STOR .project"};
+    return {
+        Passive(Succeeds("Posting", Join({Login(), PasvOk(), PassiveUpload(), Quit()}),
+                         {"USER ovra", "PASS secret", "PASV", "STOR .project", "QUIT"})),
+        // No hint: passive mode is already on.
+        Passive(Refused("PasvRefused", Join({Login(), Answer("500 PASV not understood\r\n")}), pasv,
+                        "500 PASV not understood\r\n")),
+        Passive(Refused("227WithoutAnAddress", Join({Login(), Answer("227 Entering Passive Mode\r\n")}), pasv,
+                        "227 Entering Passive Mode\r\n")),
+        Passive({"227NamesAClosedPort", Join({Login(), Answer("227 Passive (127,0,0,199,8,73)\r\n")}), pasv,
+                 kWinsockError, "[10061] Connection refused", 0, false, false}),
+        Passive(Refused("StorAnswered425", Join({Login(), PasvOk(), Answer("425 no data connection\r\n")}), stor,
+                        "425 no data connection\r\n")),
+    };
+}
+
+// What no real TLS server does. The password is never sent.
+std::vector<MatrixCase> SecureCases()
+{
+    const Lines auth = {"AUTH TLS"};
+    Script accepted = Join({Send(kGreeting), Answer("234 go ahead\r\n")});
+    return {
+        Secure(Refused("AuthTlsAnswered500", Join({Send(kGreeting), Answer("500 AUTH not understood\r\n")}), auth,
+                       "500 AUTH not understood\r\n")),
+        Secure(Refused("ClosedInsteadOfTls", Join({accepted, Close()}), auth,
+                       "The server closed the connection while the secure connection was being set up.")),
+        // A whole record of a type TLS does not have. The code is Wine's (SEC_E_INTERNAL_ERROR);
+        // Windows names the message illegal (0x80090326).
+        Secure(Refused("GarbageInsteadOfTls", Join({accepted, Send(std::string("\x50\x03\x03\x00\x05hello", 10))}),
+                       auth, "The secure connection to the server failed (error 0x80090304).")),
+        Secure(TimesOut("SilentInsteadOfTls", accepted, auth)),
+    };
+}
+
 std::vector<MatrixCase> AllCases()
 {
     std::vector<MatrixCase> all;
-    for (auto group : {ReplySizeCases(), FramingCases(), EndOfStreamCases(), FlowCases()})
+    for (auto group : {ReplySizeCases(), FramingCases(), EndOfStreamCases(), FlowCases(), PassiveCases(), SecureCases()})
         all.insert(all.end(), group.begin(), group.end());
     return all;
 }
@@ -353,7 +416,16 @@ struct PeerRecord {
     bool sawClose = false;            // the client closed (or reset) the control connection
 };
 
-void Play(ScriptedPeer &peer, const Script &script, PeerRecord *record)
+// "227 ... (h1,h2,h3,h4,p1,p2)" naming the peer's address and its listening port.
+std::string PassiveReply(std::string address)
+{
+    for (char &c : address)
+        c = c == '.' ? ',' : c;
+    return "227 Entering Passive Mode (" + address + "," + std::to_string(kFtpPort >> 8) + "," +
+           std::to_string(kFtpPort & 255) + ").\r\n";
+}
+
+void Play(ScriptedPeer &peer, const std::string &host, const Script &script, PeerRecord *record)
 {
     PeerConnection control = peer.Accept();
     if (!control.valid())
@@ -378,6 +450,8 @@ void Play(ScriptedPeer &peer, const Script &script, PeerRecord *record)
         case kDataReset: data.back().Reset(); break;
         case kClose: control.Close(); closedHere = true; break;
         case kReset: control.Reset(); closedHere = true; break;
+        case kPasv: control.Send(PassiveReply(host)); break;
+        case kDataAccept: data.push_back(peer.Accept()); break;
         }
     }
     record->sawClose = closedHere || ClientWentAway(control);
@@ -406,8 +480,10 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
     ScriptedPeer peer(host.c_str(), kFtpPort);
     ASSERT_TRUE(peer.listening());
     WriteIni("Settings", "Timezone", "EST");
+    if (c.turnOn != nullptr)
+        WriteIni("Settings", c.turnOn, "true");
     PeerRecord record;
-    peer.Start([&](ScriptedPeer &p) { Play(p, c.script, &record); });
+    peer.Start([&](ScriptedPeer &p) { Play(p, host, c.script, &record); });
     ASSERT_EQ(0, StartApp());
     lstrcpynA(g_LoginInfo.host, host.c_str(), sizeof g_LoginInfo.host);
     lstrcpyA(g_LoginInfo.user, "ovra");

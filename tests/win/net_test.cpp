@@ -467,7 +467,8 @@ TEST_F(DataConnectionTest, RefusedPortIsAServerErrorAndNoTransferIsSent)
     ASSERT_NE(INVALID_SOCKET, s);
     char command[64] = "STOR .project";
     EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, s));
-    ExpectOneBox("Ovra FTP Error", "500 Illegal PORT command\r\n");
+    ExpectOneBox("Ovra FTP Error",
+                 "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
     EXPECT_TRUE(closed);
     auto transcript = peer.Transcript();

@@ -61,4 +61,33 @@ TEST_F(PostProcessTest, WordOnWithAutoPostSetLeavesOffAsTheLastStatus)
     EXPECT_TRUE(std::regex_match(content, std::regex(OffPattern("UTC\\+1")))) << content;
 }
 
+// Nobody is there to answer a question: a certificate the system does not vouch for ends
+// the posting with advice, whether the word is this copy's or handed to a running copy.
+TEST_F(PostProcessTest, WordsFacingAnUnknownCertificateEndWithAdviceInsteadOfAQuestion)
+{
+    if (gethostbyname("unknown.ovra.test") == nullptr || !Reachable("127.0.0.8")) {
+        GTEST_SKIP() << "needs the TLS daemons of tests/servers/ftps.sh and their host names";
+    }
+    WriteLogin("unknown.ovra.test", kUser, kPassword);
+    WriteIni("Settings", "SecureFtp", "true");
+    for (bool handedOver : {false, true}) {
+        SCOPED_TRACE(handedOver ? "handed over" : "own word");
+        OvraProcess first = LaunchOvra(handedOver ? "" : "On"), second;
+        if (handedOver) {
+            EXPECT_NE(nullptr, WaitForMainWindow(first));
+            second = LaunchOvra("On");
+        }
+        std::vector<SeenBox> seen;
+        EXPECT_EQ(0, WaitForExit(first, &seen));
+        EndOvra(second);
+        EndOvra(first);
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ("Ovra Certificate", seen[0].caption);
+        EXPECT_NE(std::string::npos, seen[0].text.find("cannot be verified")) << seen[0].text;
+        EXPECT_NE(std::string::npos, seen[0].text.find("Post once from the menu to review the certificate."));
+    }
+    EXPECT_EQ("<missing>", Stored(".project", "ftps-unknown"));
+    EXPECT_EQ("<none>", ReadIni("Certificates", "unknown.ovra.test"));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/appstate.h"
+#include "app/mainwindow.h"
 #include "net/netio.h"
 #include "net/watchdog.h"
 #include "post/post.h"
@@ -22,15 +23,15 @@ bool Checked(UINT command)
     return (MenuState(command) & MF_CHECKED) != 0;
 }
 
-std::string LogPath()
+std::string LogPath(const std::string &daemon = "ftp")
 {
-    return Directory() + "\\commands.log";
+    return Directory(daemon) + "\\commands.log";
 }
 
 // The commands the daemon logged after offset, one per line ("PORT ...": arguments vary).
-std::vector<std::string> LoggedSince(size_t offset)
+std::vector<std::string> LoggedSince(size_t offset, const std::string &daemon = "ftp")
 {
-    std::string log = ReadWhole(LogPath(), "");
+    std::string log = ReadWhole(LogPath(daemon), "");
     std::vector<std::string> commands;
     std::istringstream lines(log.size() > offset ? log.substr(offset) : "");
     std::string line;
@@ -66,9 +67,10 @@ protected:
         logMark = ReadWhole(LogPath(), "").size();
     }
 
-    void ExpectStored(const std::string &name, const std::string &pattern)
+    void ExpectStored(const std::string &name, const std::string &pattern,
+                      const std::string &daemon = "ftp")
     {
-        std::string content = Stored(name);
+        std::string content = Stored(name, daemon);
         EXPECT_TRUE(std::regex_match(content, std::regex(pattern))) << name << ": " << content;
     }
 
@@ -216,6 +218,153 @@ TEST_F(DaemonPostTest, SessionEndPostsOffOnceAndNotAgainAtDestroy)
     StopApp();
     EXPECT_EQ("<missing>", Stored(".project")) << "Off was posted a second time";
 }
+
+// Secure FTP, passive mode and a NAT router, against the real daemons of tests/servers
+// (ftps.sh, vsftpd.sh, nat.sh): what is stored, the commands the daemon logged (proftpd's),
+// and the certificate question or the box.
+struct ConnectionCase {
+    const char *name;
+    const char *host;
+    const char *daemon;              // its directory: home and command log
+    const char *secure, *passive;    // the two settings
+    LPARAM origin;                   // 0 from the menu, or kPostUnattended
+    int answer;                      // the button pressed in the certificate question, or 0
+    const char *caption;             // the question's or the box's, or null for success
+    const char *text;                // what its text holds
+    std::vector<std::string> commands;  // the session as proftpd logged it (not vsftpd's)
+    const char *pinned = nullptr;    // a fingerprint pinned for host beforehand
+};
+
+void PrintTo(const ConnectionCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ConnectionPostTest : public DaemonPostTest, public ::testing::WithParamInterface<ConnectionCase> {
+protected:
+    void SetUp() override
+    {
+        OvraTest::SetUp();
+        const ConnectionCase &c = GetParam();
+        struct hostent *entry = gethostbyname(c.host);
+        if (entry == nullptr || !Reachable(inet_ntoa(*(struct in_addr *)entry->h_addr_list[0]))) {
+            GTEST_SKIP() << "no daemon of tests/servers answers as " << c.host << " here";
+        }
+        static bool trusted = TrustTestAuthority();
+        ASSERT_TRUE(trusted) << "the tests' certificate authority cannot be trusted";
+        RemoveStored(".project", c.daemon);
+        WriteLogin(c.host, kUser, kPassword);
+        WriteIni("Settings", "Timezone", "EST");
+        WriteIni("Settings", "SecureFtp", c.secure);
+        WriteIni("Settings", "PassiveMode", c.passive);
+        if (c.pinned != nullptr)
+            WriteIni("Certificates", c.host, c.pinned);
+        logMark = ReadWhole(LogPath(c.daemon), "").size();
+    }
+};
+
+// The session's commands once the daemon has logged at least count of them.
+std::vector<std::string> LoggedCommands(size_t offset, const std::string &daemon, size_t count)
+{
+    PumpUntil([&] { return LoggedSince(offset, daemon).size() >= count; }, 10000);
+    PumpUntil([] { return false; }, 200);  // and any that should not have come
+    return LoggedSince(offset, daemon);
+}
+
+TEST_P(ConnectionPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
+{
+    const ConnectionCase &c = GetParam();
+    ASSERT_EQ(0, StartApp());
+    std::string question;
+    if (c.answer != 0) {
+        boxes.OnDialog(c.caption, [&](HWND box) {
+            question = WindowText(GetDlgItem(box, 0xFFFF));
+            PressButton(box, c.answer);
+        });
+    }
+    Command(IDM_POST_ON, c.origin);
+    std::vector<SeenBox> seen = boxes.Take();
+    if (c.answer != 0) {
+        EXPECT_NE(std::string::npos, question.find(c.text)) << question;
+        EXPECT_TRUE(seen.empty());
+    } else if (c.caption != nullptr) {
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(c.caption, seen[0].caption);
+        EXPECT_NE(std::string::npos, seen[0].text.find(c.text)) << seen[0].text;
+    } else {
+        for (const SeenBox &box : seen)
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+    }
+    bool stored = c.caption == nullptr || c.answer == IDYES;
+    if (stored)
+        ExpectStored(".project", OnPattern("EST"), c.daemon);
+    else
+        EXPECT_EQ("<missing>", Stored(".project", c.daemon));
+    if (!c.commands.empty()) {
+        EXPECT_EQ(c.commands, LoggedCommands(logMark, c.daemon, c.commands.size()));
+    }
+    if (c.answer != IDYES) {
+        EXPECT_EQ(c.pinned != nullptr ? c.pinned : "<none>", ReadIni("Certificates", c.host));
+        ExpectIdle();
+        return;
+    }
+    // Yes pins the fingerprint shown; later postings, unattended too, take it without asking.
+    std::smatch shown;
+    ASSERT_TRUE(std::regex_search(question, shown, std::regex("SHA-256: ((?:[0-9A-F]{2}:){31}[0-9A-F]{2})")));
+    EXPECT_EQ(shown[1].str(), ReadIni("Certificates", c.host));
+    Command(IDM_POST_OFF, kPostUnattended);
+    ExpectNoBox();
+    ExpectStored(".project", OffPattern("EST"), c.daemon);
+    ExpectIdle();
+}
+
+const char kCertificate[] = "Ovra Certificate";
+const char kFtpErrorBox[] = "Ovra FTP Error";
+const std::vector<std::string> kSecured = {"AUTH TLS", "PBSZ 0", "PROT P", "USER ovra", "PASS (hidden)"};
+
+std::vector<std::string> Then(std::vector<std::string> first, const std::vector<std::string> &more)
+{
+    first.insert(first.end(), more.begin(), more.end());
+    return first;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, ConnectionPostTest,
+    ::testing::Values(
+        ConnectionCase{"ProftpdTlsActive", "ftps.ovra.test", "ftps", "true", "false", 0, 0, nullptr, "",
+                       Then(kSecured, {"PORT", "STOR .project", "QUIT"})},
+        ConnectionCase{"ProftpdTlsPassive", "ftps.ovra.test", "ftps", "true", "true", 0, 0, nullptr, "",
+                       Then(kSecured, {"PASV", "STOR .project", "QUIT"})},
+        ConnectionCase{"VsftpdTlsActive", "vsftps.ovra.test", "vsftpd", "true", "false", 0, 0, nullptr, "", {}},
+        ConnectionCase{"VsftpdTlsPassive", "vsftps.ovra.test", "vsftpd", "true", "true", 0, 0, nullptr, "", {}},
+        ConnectionCase{"PlainPassive", kAddress, "ftp", "false", "TRUE", 0, 0, nullptr, "",
+                       {"USER ovra", "PASS (hidden)", "PASV", "STOR .project", "QUIT"}},
+        ConnectionCase{"NatRefusesActiveModeWithAHint", "127.0.0.30", "nat", "false", "false", 0, 0,
+                       kFtpErrorBox, "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.",
+                       {"USER ovra", "PASS (hidden)", "PORT"}},
+        ConnectionCase{"NatPassiveModeStores", "127.0.0.30", "nat", "false", "true", 0, 0, nullptr, "",
+                       {"USER ovra", "PASS (hidden)", "PASV", "STOR .project", "QUIT"}},
+        ConnectionCase{"ProftpdAsksForTlsWithAHint", "ftps.ovra.test", "ftps", "false", "true", 0, 0, kFtpErrorBox,
+                       "550 SSL/TLS required on the control channel\r\n\r\nThe server asks for TLS: turn on "
+                       "Secure FTP in Settings > Connection.", {"USER ovra"}},
+        ConnectionCase{"VsftpdAsksForTlsWithAHint", "vsftps.ovra.test", "vsftpd", "false", "false", 0, 0, kFtpErrorBox,
+                       "530 Non-anonymous sessions must use encryption.\r\n\r\nThe server asks for TLS", {}},
+        ConnectionCase{"AuthTlsRefusedNeverSendsThePassword", kAddress, "ftp", "true", "false", 0, 0, kFtpErrorBox,
+                       "500 AUTH not understood\r\n", {"AUTH TLS"}},
+        ConnectionCase{"WrongHostNameDeclined", "wrong.ovra.test", "ftps", "true", "false", 0, IDNO, kCertificate,
+                       "The certificate of wrong.ovra.test cannot be verified: it was issued for another host name.",
+                       {"AUTH TLS"}},
+        ConnectionCase{"UnknownAuthorityDeclined", "unknown.ovra.test", "ftps-unknown", "true", "true", 0, IDNO,
+                       kCertificate, "issued by an authority this computer does not trust", {"AUTH TLS"}},
+        ConnectionCase{"UnknownAuthorityAcceptedIsPinned", "unknown.ovra.test", "ftps-unknown", "true", "false",
+                       0, IDYES, kCertificate, "\r\nSubject: CN=unknown.ovra.test, O=\"Ovra Test\"\r\n"
+                       "Issuer: CN=Ovra Unknown CA, O=\"Ovra Test\"\r\nSHA-256: ",
+                       Then(kSecured, {"PORT", "STOR .project", "QUIT"})},
+        // Unattended, and only another certificate pinned for the host: refused, not asked.
+        ConnectionCase{"UnknownAuthorityUnattended", "unknown.ovra.test", "ftps-unknown", "true", "false",
+                       kPostUnattended, 0, kCertificate, "\r\n\r\nPost once from the menu to review the certificate.",
+                       {"AUTH TLS"}, "00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00"}),
+    [](const ::testing::TestParamInfo<ConnectionCase> &info) { return std::string(info.param.name); });
 
 // Scripted peers: each test has its own address, so no listener is ever shared.
 class ScriptedPostTest : public OvraTest {
@@ -365,7 +514,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"LoginRefused", [](FtpScript *s) { s->pass = "530 Login incorrect.\r\n"; },
                     "530 Login incorrect.\r\n", kLogin, 0},
         FailureCase{"PortRefused", [](FtpScript *s) { s->port = "500 Illegal PORT\r\n"; },
-                    "500 Illegal PORT\r\n", {"USER ovra", "PASS secret", "PORT"}, 0},
+                    "500 Illegal PORT\r\n\r\nTurning on Passive mode in Settings > Connection may help.",
+                    {"USER ovra", "PASS secret", "PORT"}, 0},
         FailureCase{"StorWithDataAlreadyOpen", [](FtpScript *s) { s->stor = "125 already open\r\n"; },
                     "125 already open\r\n", kStore, 0},
         FailureCase{"StoreNotConfirmed", [](FtpScript *s) { s->stored = "451 local error\r\n"; },

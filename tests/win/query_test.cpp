@@ -485,4 +485,58 @@ TEST_F(WebTest, SchemesAndPortsEndInTheHostNameAndFailTheLookUp)
               StoredValue("Web"));
 }
 
+// Settings > Connection's HTTP/1.0 switch: the request with its headers, and what the pane
+// shows of the answers of real servers that ignore a simple request.
+class Http10Test : public QueryTest {
+protected:
+    void SetUp() override
+    {
+        QueryTest::SetUp();
+        WriteIni("Settings", "WebHttp10", "true");
+    }
+};
+
+TEST_F(Http10Test, RequestNamesTheHostAsTypedWithItsPortAndTheAgent)
+{
+    ASSERT_EQ(0, StartApp());
+    ScriptedPeer peer("127.0.0.190", kHttpPort);
+    ASSERT_TRUE(peer.listening());
+    peer.Start([](ScriptedPeer &p) {
+        PeerConnection c = p.Accept();
+        std::string line;
+        while (c.ReadLine(&line) && !line.empty()) {
+        }
+        c.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nthe body\n");
+    });
+    Query(IDM_WEB, "http://127.0.0.190/a/b.txt");
+    ASSERT_TRUE(peer.Join());
+    EXPECT_EQ(Lines({"GET /a/b.txt HTTP/1.0", "Host: 127.0.0.190:8080", "User-Agent: Ovra/1.1b2", ""}),
+              peer.Transcript());
+    ExpectShown("Ovra - [http://127.0.0.190/a/b.txt]", "the body\r\n");
+}
+
+TEST_F(Http10Test, RealServersShowTheBodyOrTheStatusLine)
+{
+    ASSERT_EQ(0, StartApp());
+    struct Row {
+        const char *query, *pane;
+    } rows[] = {
+        {"127.0.0.4/ovra.txt", "OVRA ON test-host\r\n"},  // nginx
+        {"127.0.0.5/ovra.txt", "default site\r\n"},       // lighttpd, its default host
+        {"127.0.0.9/ovra.txt", "default site\r\n"},       // Python's http.server
+        {"127.0.0.9/dir", "HTTP/1.0 301 Moved Permanently\r\nLocation: /dir/\r\n\r\n"},
+    };
+    for (const Row &r : rows) {
+        Query(IDM_WEB, r.query);
+        ExpectShown(std::string("Ovra - [http://") + r.query + "]", r.pane);
+    }
+    Query(IDM_WEB, "127.0.0.5/missing");
+    EXPECT_EQ(0u, PaneText().rfind("HTTP/1.0 404 Not Found\r\n", 0)) << PaneText();
+    // The Host line picks lighttpd's virtual host by name.
+    if (gethostbyname("www.ovra.test") != nullptr) {
+        Query(IDM_WEB, "www.ovra.test/ovra.txt");
+        ExpectShown("Ovra - [http://www.ovra.test/ovra.txt]", "OVRA ON www-host\r\n");
+    }
+}
+
 }  // namespace

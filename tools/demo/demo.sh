@@ -3,12 +3,15 @@
 #
 # The demo servers are the test servers of tests/servers/ started on loopback addresses of
 # their own, so a demo can run next to a test run:
-#   FTP     proftpd, virtual user "ovra" / "secret"         127.0.0.60:2121
+#   FTP     proftpd requiring TLS, virtual user "ovra" / "secret"   localhost:2121 (127.0.0.1)
 #   finger  in.fingerd via socat, answers with that user's .project   127.0.0.61:7979
 #   HTTP    nginx serving that user's public_html            127.0.0.62:8080
-# The ports are the ones the prefix's services file maps ftp/finger/http to.
+# The ports are the ones the prefix's services file maps ftp/finger/http to. The FTP
+# server's certificate names "localhost" (Wine checks names, not addresses) and comes from
+# a throw-away authority that the demo prefix trusts, so Secure FTP works without a question.
 
-DEMO_FTP=127.0.0.60
+DEMO_FTP=localhost
+DEMO_FTP_ADDRESS=127.0.0.1
 DEMO_FINGER=127.0.0.61
 DEMO_HTTP=127.0.0.62
 DEMO_USER=ovra
@@ -49,7 +52,10 @@ demo_servers_start() {
     # in.fingerd runs its answer program as "nobody", which reads the stored .project.
     chmod 755 "$OVRA_TEST_TMP"
     DEMO_HOME="$OVRA_TEST_TMP/ftp/home"
-    OVRA_FTP_ADDRESS=$DEMO_FTP bash "$DEMO_ROOT/tests/servers/ftp.sh" start || return 1
+    . "$DEMO_ROOT/tests/servers/certs.bash"
+    ensure_certs || return 1
+    OVRA_FTP_ADDRESS=$DEMO_FTP_ADDRESS OVRA_FTP_CONFIG=$(proftpd_tls_config ftps "$OVRA_TEST_TMP/ftp/tls.log") \
+        bash "$DEMO_ROOT/tests/servers/ftp.sh" start || return 1
     mkdir -p "$DEMO_HOME/public_html"
     printf 'Nothing posted yet: choose Post > On in Ovra, then fetch this page again.\r\n' \
         >"$DEMO_HOME/public_html/ovra.txt"
@@ -64,7 +70,7 @@ demo_servers_stop() {
     [ -n "${OVRA_TEST_TMP:-}" ] && [ -d "$OVRA_TEST_TMP" ] || return 0
     OVRA_FINGER_ADDRESS=$DEMO_FINGER bash "$DEMO_ROOT/tests/servers/finger.sh" stop
     OVRA_HTTP_ADDRESS=$DEMO_HTTP bash "$DEMO_ROOT/tests/servers/http.sh" stop
-    OVRA_FTP_ADDRESS=$DEMO_FTP bash "$DEMO_ROOT/tests/servers/ftp.sh" stop
+    OVRA_FTP_ADDRESS=$DEMO_FTP_ADDRESS bash "$DEMO_ROOT/tests/servers/ftp.sh" stop
     rm -rf "$OVRA_TEST_TMP"
     OVRA_TEST_TMP=
 }
@@ -76,7 +82,7 @@ demo_servers_print() {
     http_pid=$(cat "$OVRA_TEST_TMP/http/nginx.pid" 2>/dev/null)
     cat <<TEXT
 Demo servers (loopback only, stopped when Ovra exits):
-  FTP     proftpd     $DEMO_FTP:2121  pid $ftp_pid  user "$DEMO_USER", password "$DEMO_PASSWORD"
+  FTP     proftpd     $DEMO_FTP:2121 ($DEMO_FTP_ADDRESS), TLS required  pid $ftp_pid  user "$DEMO_USER", password "$DEMO_PASSWORD"
           its files:  $DEMO_HOME
   finger  in.fingerd  $DEMO_FINGER:7979  pid $finger_pid (socat)  shows $DEMO_USER's .project
   HTTP    nginx       $DEMO_HTTP:8080  pid $http_pid  serves $DEMO_HOME/public_html
@@ -97,7 +103,7 @@ text = lambda s: s.encode()
 with open(path, "wb") as ini:
     ini.write(b"[Login]\r\nHost=" + text(host) + b"\r\nUser=" + text(user) +
               b"\r\nPassword=" + scrambled + b"\r\nSavePassword=Yes\r\n"
-              b"[Settings]\r\nTimezone=UTC\r\nUploadFile1=true\r\nUploadFile2=true\r\n"
+              b"[Settings]\r\nTimezone=UTC\r\nUploadFile1=true\r\nUploadFile2=true\r\nSecureFtp=true\r\n"
               b"[Addresses]\r\nFinger=" + text(finger) + b", \r\nWeb=" + text(web) + b",\r\n")
 PY
 }
@@ -117,7 +123,12 @@ demo_start() {  # $1: base directory of the prefix
     wine_env_services
     demo_match_window_manager
     demo_write_ini
-    demo_servers_start
+    demo_servers_start && demo_driver && demo_trust "$CERTS/ca.der"
+}
+
+# The prefix trusts a certificate authority, as Windows does once it is installed.
+demo_trust() {  # $1: the authority's certificate (DER)
+    drive trust "Z:${1//\//\\}" >/dev/null
 }
 
 demo_stop() {
@@ -131,7 +142,7 @@ demo_driver() {
     if [ ! -f "$exe" ] || [ "$DEMO_ROOT/tools/demo/driver.c" -nt "$exe" ]; then
         mkdir -p "$DEMO_ROOT/build/demo"
         x86_64-w64-mingw32-gcc -O2 -Wall -Wextra -Werror -o "$exe" \
-            "$DEMO_ROOT/tools/demo/driver.c" -luser32 || return 1
+            "$DEMO_ROOT/tools/demo/driver.c" -luser32 -lcrypt32 || return 1
     fi
     DEMO_DRIVER=$exe
 }

@@ -14,8 +14,11 @@
      driver latency COUNT              SendMessage round trips to the main window: ms figures
      driver startup EXE [ARGS]         start EXE, time until it waits for input with a window
                                        visible (ms), then Exit it and report its exit code
-     driver exit                       post Exit and wait for the window to go */
+     driver exit                       post Exit and wait for the window to go
+     driver trust FILE                 add a DER certificate to the prefix's trusted
+                                       root authorities (the demo's own CA) */
 #include <windows.h>
+#include <wincrypt.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -245,6 +248,24 @@ static int Startup(int argc, char **argv)
     return result;
 }
 
+static int Trust(const char *path)
+{
+    static BYTE der[16384];
+    FILE *file = fopen(path, "rb");
+    size_t size = file != NULL ? fread(der, 1, sizeof der, file) : 0;
+    if (file != NULL)
+        fclose(file);
+    HCERTSTORE root = CertOpenSystemStoreA(0, "Root");
+    BOOL added = size > 0 && root != NULL &&
+                 CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, (DWORD)size,
+                                                  CERT_STORE_ADD_REPLACE_EXISTING, NULL);
+    if (root != NULL)
+        CertCloseStore(root, 0);
+    if (!added)
+        fprintf(stderr, "driver: cannot trust %s\n", path);
+    return added ? 0 : 1;
+}
+
 static double Seconds(int argc, char **argv, int index)
 {
     return argc > index ? atof(argv[index]) : 20.0;
@@ -271,6 +292,8 @@ int main(int argc, char **argv)
         return Startup(argc - 2, argv + 2);
     if (strcmp(verb, "exit") == 0)
         return ExitAndWait(MainWindow(), NULL);
+    if (strcmp(verb, "trust") == 0 && argc > 2)
+        return Trust(argv[2]);
     HWND window = NULL;
     if (strcmp(verb, "title") == 0 || strcmp(verb, "pane") == 0) {
         window = MainWindow();

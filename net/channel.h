@@ -1,0 +1,15 @@
+// What FTP traffic goes through: a connection, plain or with TLS on it. Each call works and
+// fails as its counterpart in netio.h does (SOCKET_ERROR with the code for
+// WSAGetLastError); on a plain connection it is that counterpart.
+#ifndef OVRA_CHANNEL_H
+#define OVRA_CHANNEL_H
+
+#include <winsock.h>
+
+int ChannelSendAll(SOCKET s, const char *buffer, int length);
+int ChannelRecv(SOCKET s, char *buffer, int length);
+// Ends TLS with the close alert first, so the server knows the data is whole.
+int ChannelClose(SOCKET s);
+bool ChannelSecured(SOCKET s);
+
+#endif

@@ -1,0 +1,36 @@
+// TLS 1.2 as the client on a connected socket, with Windows' own SChannel provider (SSPI).
+// secur32.dll and crypt32.dll are loaded from the system folder when TLS is first used, so
+// a program that never uses it never loads them. Every wait goes through netio, so the
+// watchdog and the window keep working during a handshake.
+#ifndef OVRA_TLS_H
+#define OVRA_TLS_H
+
+#include <winsock.h>
+
+// Negotiates TLS on s for the server named host. 0, or -1 after the failure was reported.
+int TlsStart(SOCKET s, const char *host);
+// The same for a data connection of control: the same credentials and server name, so the
+// session of control is resumed where the provider and the server allow it, and the
+// certificate must be the one control presented.
+int TlsStartData(SOCKET data, SOCKET control);
+
+enum { kFingerprintSize = 96 };  // "AB:CD:..." for 32 bytes, with the terminator
+
+struct TlsCertificate {
+    char subject[256];
+    char issuer[256];
+    char fingerprint[kFingerprintSize];  // SHA-256 of the certificate
+    long problem;  // 0 when the system's trust store vouches for it and host; else why not
+};
+
+// The server's certificate on s, checked with the system's trust store for host (the chain
+// and the name). 0, or -1 after the failure was reported.
+int TlsCheckCertificate(SOCKET s, const char *host, TlsCertificate *certificate);
+
+// The channel's TLS side (net/channel.h).
+bool TlsActive(SOCKET s);
+int TlsSendAll(SOCKET s, const char *buffer, int length);
+int TlsRecv(SOCKET s, char *buffer, int length);
+int TlsClose(SOCKET s);
+
+#endif

@@ -1,0 +1,49 @@
+// HTTP/1.0 answers and 227 replies from any server: what the pane keeps is never longer
+// than the answer and always ends with its body; an answer without a status line stays
+// whole; a parsed 227 address and port read back the same from a reply of their own.
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+
+#include "net/pasv.h"
+#include "query/http.h"
+#include "tests/fuzz/fuzzcheck.h"
+
+static void CheckAnswer(const std::string &answer)
+{
+    std::unique_ptr<char[]> block = HeapText(answer);
+    size_t kept = HttpAnswerForPane(block.get(), answer.size());
+    FUZZ_CHECK(kept <= answer.size());
+    if (answer.compare(0, 5, "HTTP/") != 0)
+        FUZZ_CHECK(kept == answer.size() && memcmp(block.get(), answer.data(), kept) == 0);
+    // Whatever is kept ends with all that follows the first blank line.
+    size_t crlf = answer.find("\n\r\n"), lf = answer.find("\n\n");
+    size_t body = std::min(crlf == std::string::npos ? answer.size() : crlf + 3,
+                           lf == std::string::npos ? answer.size() : lf + 2);
+    size_t tail = answer.size() - body;
+    FUZZ_CHECK(kept >= tail && memcmp(block.get() + kept - tail, answer.data() + body, tail) == 0);
+}
+
+static void CheckPassive(const std::string &reply)
+{
+    unsigned long address;
+    unsigned short port;
+    if (!ParsePassiveReply(reply.c_str(), &address, &port))
+        return;
+    char spelt[64];
+    snprintf(spelt, sizeof spelt, "227 (%lu,%lu,%lu,%lu,%u,%u)", address >> 24, (address >> 16) & 255,
+             (address >> 8) & 255, address & 255, (unsigned)port >> 8, port & 255u);
+    unsigned long again;
+    unsigned short portAgain;
+    FUZZ_CHECK(ParsePassiveReply(spelt, &again, &portAgain) && again == address && portAgain == port);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string bytes(reinterpret_cast<const char *>(data), size);
+    CheckAnswer(bytes);
+    CheckPassive(CText(bytes));
+    return 0;
+}

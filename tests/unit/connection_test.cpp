@@ -1,0 +1,120 @@
+// The platform-free parts of Settings > Connection: passive-mode replies and the NAT rule,
+// the hint under a refusal, and HTTP/1.0 requests and answers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "net/hint.h"
+#include "net/pasv.h"
+#include "query/http.h"
+
+namespace {
+
+unsigned long Ip(unsigned a, unsigned b, unsigned c, unsigned d)
+{
+    return (unsigned long)a << 24 | b << 16 | c << 8 | d;
+}
+
+TEST(PassiveReplyTest, FindsTheFirstRunOfSixBytesWhereverItStands)
+{
+    struct Row {
+        const char *reply;
+        unsigned long address;  // 0: no address
+        unsigned short port;
+    } rows[] = {
+        {"227 Entering Passive Mode (127,0,0,2,195,80).\r\n", Ip(127, 0, 0, 2), 50000},
+        {"227 Mode 256,1,1,1,1,1 =192,168,1,9,255,255\r\n", Ip(192, 168, 1, 9), 65535},
+        {"227-Passive\r\n227 ok 1,2,3,4,5,6\r\n", Ip(1, 2, 3, 4), 1286},
+        {"2271,2,3,4,5,6,7,8\r\n", Ip(2, 3, 4, 5), 1543},  // the code's digits are no part
+        {"227 Entering Passive Mode\r\n", 0, 0}, {"227 (1,2,3,4,5)\r\n", 0, 0},
+        {"227 (1,2,3,4,5,256)\r\n", 0, 0}, {"227 (1, 2, 3, 4, 5, 6)\r\n", 0, 0}, {"22", 0, 0},
+    };
+    for (const Row &r : rows) {
+        unsigned long address = 0;
+        unsigned short port = 0;
+        EXPECT_EQ(r.address != 0, ParsePassiveReply(r.reply, &address, &port)) << r.reply;
+        EXPECT_EQ(r.address, address) << r.reply;
+        EXPECT_EQ(r.port, port) << r.reply;
+    }
+}
+
+TEST(PassiveReplyTest, ServerBehindNatIsReachedAtItsPublicAddress)
+{
+    unsigned long server = Ip(203, 0, 113, 9);
+    // Each range of addresses that are not public, at both ends, then just outside them.
+    for (unsigned long a : {Ip(0, 1, 2, 3), Ip(10, 0, 0, 1), Ip(100, 64, 0, 0), Ip(100, 127, 255, 255),
+                            Ip(127, 0, 0, 1), Ip(169, 254, 1, 1), Ip(172, 16, 0, 0), Ip(172, 31, 255, 255),
+                            Ip(192, 168, 0, 1), Ip(224, 0, 0, 1), Ip(255, 255, 255, 255)})
+        EXPECT_EQ(server, PassiveDataAddress(a, server)) << std::hex << a;
+    for (unsigned long a : {Ip(100, 63, 255, 255), Ip(100, 128, 0, 0), Ip(172, 15, 255, 255),
+                            Ip(172, 32, 0, 0), Ip(192, 167, 255, 255), Ip(223, 255, 255, 255)})
+        EXPECT_EQ(a, PassiveDataAddress(a, server)) << std::hex << a;
+    // A server on the same private network is reached where it says.
+    EXPECT_EQ(Ip(10, 0, 0, 5), PassiveDataAddress(Ip(10, 0, 0, 5), Ip(192, 168, 1, 1)));
+}
+
+TEST(SettingHintTest, NamesTheSettingThatWouldHaveHelped)
+{
+    struct Row {
+        const char *command, *reply;
+        bool secured;
+        SettingHint hint;
+    } rows[] = {
+        {"PORT 127,0,0,1,4,1\r\n", "500 Illegal PORT command.\r\n", false, kHintPassiveMode},
+        {"port 1,2,3,4,5,6", "501 Syntax error\r\n", true, kHintPassiveMode},
+        {"PORT", "421 Timeout\r\n", false, kNoHint},
+        {"STOR .project\r\n", "425 Can't open data connection.\r\n", false, kHintPassiveMode},
+        {"STORE x", "425 no\r\n", false, kNoHint},
+        {"", "500 Illegal PORT command.\r\n", false, kNoHint},
+        {"USER ovra", "530 Non-anonymous sessions must use encryption.\r\n", false, kHintSecureFtp},
+        {"USER ovra", "550 SSL/TLS required on the control channel\r\n", false, kHintSecureFtp},
+        {"", "421-Sorry, cleartext sessions are not accepted.\r\n421 Please reconnect using TLS.\r\n",
+         false, kHintSecureFtp},
+        {"USER ovra", "550 SSL/TLS required on the control channel\r\n", true, kNoHint},
+        {"PASS x", "530 Login incorrect.\r\n", false, kNoHint},
+        {"USER ovra", "530 Bottles and tlsx are no words for it\r\n", false, kNoHint},
+        {"USER ovra", "500 TLS required\r\n", false, kNoHint},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(r.hint, HintForReply(r.command, r.reply, r.secured)) << r.command << " / " << r.reply;
+}
+
+TEST(HttpRequestTest, HostCarriesThePortUnlessItIs80)
+{
+    char out[kHttpRequestSize];
+    FormatHttpRequest("www.example.org", "a/b c.txt", 80, "Ovra/1.1b2", out, sizeof out);
+    EXPECT_STREQ("GET /a/b c.txt HTTP/1.0\r\nHost: www.example.org\r\nUser-Agent: Ovra/1.1b2\r\n\r\n", out);
+    std::string longest(127, 'x');
+    FormatHttpRequest(longest.c_str(), "", 65535, "Ovra/1.1b2", out, sizeof out);
+    EXPECT_EQ("GET / HTTP/1.0\r\nHost: " + longest + ":65535\r\nUser-Agent: Ovra/1.1b2\r\n\r\n", out);
+}
+
+std::string Shown(std::string answer)
+{
+    answer.resize(HttpAnswerForPane(&answer[0], answer.size()));
+    return answer;
+}
+
+TEST(HttpAnswerTest, BodyForSuccessStatusForTheRest)
+{
+    EXPECT_EQ("body\n", Shown("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nbody\n"));
+    EXPECT_EQ("body\n", Shown("HTTP/1.1 204 X\nServer: y\n\nbody\n"));
+    EXPECT_EQ("", Shown("HTTP/1.0 200 OK\r\n\r\n"));
+    EXPECT_EQ("HTTP/1.0 404 Not Found\r\n\r\n<h1>404</h1>\n",
+              Shown("HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: 13\r\n\r\n<h1>404</h1>\n"));
+    EXPECT_EQ("HTTP/1.0 301 Moved\r\nlocation: http://x/dir/\r\n\r\nmoved\n",
+              Shown("HTTP/1.0 301 Moved\r\nServer: y\r\nlocation: http://x/dir/\r\nDate: z\r\n\r\nmoved\n"));
+    // Only a redirect shows where it points.
+    EXPECT_EQ("HTTP/1.0 500 Oops\r\n\r\n", Shown("HTTP/1.0 500 Oops\r\nLocation: /x\r\n\r\n"));
+    // A body that looks like headers stays as it is.
+    EXPECT_EQ("a: b\r\n\r\nc", Shown("HTTP/1.0 200 OK\r\n\r\na: b\r\n\r\nc"));
+}
+
+TEST(HttpAnswerTest, AnswersWithoutStatusLineOrHeaderEndStayWhole)
+{
+    for (const char *answer : {"OVRA ON host\n", "", "HTTP/1.0 200 OK\r\nServer: cut off",
+                               "HTTP/1.0 2x0 OK\r\n\r\nbody", "HTTP/1.0\r\n\r\nbody", "http/1.0 200 OK\r\n\r\nb"})
+        EXPECT_EQ(answer, Shown(answer));
+}
+
+}  // namespace
