@@ -2,6 +2,7 @@
 # The Windows tests under Wine, with the real and scripted servers they talk to. Run by
 # tools/test-all inside a private network namespace (loopback only), so nothing a test does
 # can reach another machine: name look-ups go to the tests' own name server.
+# Arguments go to ctest (for instance -R process_test to run one program).
 set -u
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
@@ -28,5 +29,5 @@ wine_env_services
 for s in tests/servers/*.sh; do
     bash "$s" start || { echo "cannot start $(basename "$s" .sh)"; status=1; }
 done
-(cd build/x86_64 && ctest --output-on-failure) || status=1
+(cd build/x86_64 && ctest --output-on-failure "$@") || status=1
 exit $status

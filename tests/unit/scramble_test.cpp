@@ -49,3 +49,26 @@ TEST(FormatDecimal, SignedWithoutPaddingOrPlus)
     FormatDecimal(-2147483647 - 1, text, sizeof text);
     EXPECT_STREQ("-2147483648", text);
 }
+
+TEST(PasswordStorable, RefusesWhatTheProfileFunctionsWouldCutOrChange)
+{
+    const struct {
+        const char *plain;
+        bool storable;
+    } cases[] = {
+        {"secret", true},
+        {"", true},
+        {"ab\x89" "cd", false},    // scrambles to LF
+        {"ab\x8C" "cd", false},    // CR
+        {"pass\x7Fword", false},   // NUL
+        {"\x9F" "ab", false},      // a blank first
+        {"ab\x88", false},         // a tab last
+        {"ab\x9F" "cd", true},     // a blank inside stays
+        {"\xA1" "ab\xA1", false},  // enclosed in double quotes
+        {"\xA6" "ab\xA6", false},  // in single quotes
+        {"\xA1" "ab\xA6", true},   // two different marks stay
+        {"\xA1", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.storable, PasswordStorable(c.plain)) << c.plain;
+}

@@ -34,3 +34,21 @@ TEST(NextWord, KeepsReturningNullAtTheEnd)
     EXPECT_EQ(nullptr, NextWord(&cursor, " "));
     EXPECT_EQ(nullptr, NextWord(&cursor, " "));
 }
+
+TEST(SkipProgramPath, TheRestStartsWhereWindowsEndsTheProgramPath)
+{
+    const struct {
+        const char *line, *rest;
+    } cases[] = {
+        {"\"C:\\Tools\\Stay On Top\\ovra.exe\" Off", " Off"},
+        {"\"C:\\Stay On\\ovra.exe\"", ""},
+        {"\"C:\\open quote On", ""},  // no closing quotation mark: all of it is the path
+        {"C:\\stay-on-top\\ovra.exe\ton", "\ton"},
+        {"ovra.exe", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases) {
+        std::string line = c.line;
+        EXPECT_STREQ(c.rest, SkipProgramPath(&line[0])) << c.line;
+    }
+}
