@@ -7,7 +7,11 @@
 
 #define MAIN_CLASS "OvraMain"
 
+enum { kAppTitleSize = 128 };  // the application's title (string IDS_APP_TITLE)
+
 LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Runs a command of the menu on the main window from inside the program.
+void IssueCommand(WPARAM command);
 void SetBusy(int busy);
 int ClearOutput(void);
 BOOL SaveWindowPosition(void);

@@ -16,10 +16,10 @@ char *NextWord(char **cursor, const char *separators)
     return start;
 }
 
-char *SkipProgramPath(char *commandLine)
+const char *SkipProgramPath(const char *commandLine)
 {
     if (*commandLine != '"')
         return commandLine + strcspn(commandLine, " \t");
-    char *close = strchr(commandLine + 1, '"');
+    const char *close = strchr(commandLine + 1, '"');
     return close != nullptr ? close + 1 : commandLine + strlen(commandLine);
 }

@@ -1,7 +1,6 @@
 #include "net/ftp.h"
 
-#include <string.h>
-
+#include "net/commandline.h"
 #include "net/netio.h"
 #include "net/reply.h"
 #include "net/report.h"
@@ -17,20 +16,43 @@ int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
     return code == -1 ? ReportWinsockError() : code;
 }
 
-int SendCommand(char *command, SOCKET control)
+// The command's wire line, in place: its length, or -1 after the refusal was reported.
+static long MakeLine(char *command, size_t capacity, UINT breakText)
 {
-    strcat(command, "\r\n");
-    if (NetSendAll(control, command, (int)strlen(command)) == SOCKET_ERROR)
+    long length = MakeCommandLine(command, capacity);
+    if (length == kCommandHoldsBreak)
+        return ReportRefusedText(breakText);
+    if (length < 0) {
+        WSASetLastError(WSAEMSGSIZE);
+        return ReportWinsockError();
+    }
+    return length;
+}
+
+static int SendLine(const char *line, long length, SOCKET control)
+{
+    if (NetSendAll(control, line, (int)length) == SOCKET_ERROR)
         return ReportWinsockError();
     return 0;
 }
 
-int ExpectReply(int wanted, char *buffer, SOCKET control)
+int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control)
+{
+    long length = MakeLine(command, capacity, breakText);
+    return length < 0 ? -1 : SendLine(command, length, control);
+}
+
+static int ExpectOneOf(int wanted, int alsoWanted, char *buffer, SOCKET control)
 {
     int code = ReadReply(kReplySize, buffer, control);
     if (code == -1)
         return -1;
-    return code == wanted ? 0 : ReportServerError(buffer);
+    return code == wanted || code == alsoWanted ? 0 : ReportServerError(buffer);
+}
+
+int ExpectReply(int wanted, char *buffer, SOCKET control)
+{
+    return ExpectOneOf(wanted, wanted, buffer, control);
 }
 
 static SOCKET Listen(unsigned short *port)
@@ -51,8 +73,12 @@ static SOCKET Listen(unsigned short *port)
     return listener;
 }
 
-SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
+SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
+                          SOCKET control)
 {
+    long length = MakeLine(transferCommand, capacity, breakText);
+    if (length < 0)
+        return INVALID_SOCKET;
     unsigned short port;
     SOCKET listener = Listen(&port);
     if (listener == INVALID_SOCKET)
@@ -63,9 +89,13 @@ SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
     FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
-    if (SendCommand(reply, control) != 0 || ExpectReply(200, reply, control) != 0)
+    if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
+        ExpectReply(200, reply, control) != 0)
         return INVALID_SOCKET;
-    if (SendCommand(transferCommand, control) != 0 || ExpectReply(150, reply, control) != 0)
+    // A server that connected at PORT time answers 125 (RFC 959): its connection waits in
+    // the backlog as well.
+    if (SendLine(transferCommand, length, control) != 0 ||
+        ExpectOneOf(150, 125, reply, control) != 0)
         return INVALID_SOCKET;
     SOCKET data = NetAccept(listener);
     if (data == INVALID_SOCKET)

@@ -2,6 +2,7 @@
 #ifndef OVRA_FTP_H
 #define OVRA_FTP_H
 
+#include <windows.h>
 #include <winsock.h>
 
 enum { kReplySize = 2048 };
@@ -11,10 +12,15 @@ int ReadReply(unsigned short capacity, char *buffer, SOCKET control);
 // Reads a reply and checks its code: 0 when it is wanted, else -1 after the failure (or
 // the unexpected reply) has been reported.
 int ExpectReply(int wanted, char *buffer, SOCKET control);
-// Appends CR LF to the command in its buffer and sends the line; 0, or -1 (reported).
-int SendCommand(char *command, SOCKET control);
-// PORT, 200, the transfer command, 150, accept: the data socket, or INVALID_SOCKET
-// after the failure was reported.
-SOCKET OpenDataConnection(char *transferCommand, SOCKET control);
+// Makes the command in its buffer (capacity bytes) its wire line in place (MakeCommandLine)
+// and sends it; 0, or -1 (reported). A command whose text holds a line break is refused
+// before any byte of it is sent, in a box with the string breakText, which names the
+// setting the text came from (0 for a text the program makes itself, which never does).
+int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
+// The transfer command's line (refused as above before anything is sent), PORT, 200, the
+// transfer command, 150 or 125, accept: the data socket, or INVALID_SOCKET after the
+// failure was reported.
+SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
+                          SOCKET control);
 
 #endif

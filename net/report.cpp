@@ -27,17 +27,28 @@ int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner)
     return MessageBoxA(owner, text, caption, style);
 }
 
+// The exchange ends: watchdog off, busy mode off, the box, every socket closed.
+static int EndWithBox(UINT captionId, UINT textId)
+{
+    DisarmWatchdog();
+    SetBusy(0);
+    ShowMessage(MB_ICONERROR, captionId, textId, g_hMainWindow);
+    NetReset();
+    return -1;
+}
+
 // Winsock shares the thread's last-error value with USER calls, so read it first.
 int ReportWinsockError(void)
 {
     int code = WSAGetLastError();
-    if (NetTakeQuietFailure())
+    if (code == kNetAbandoned)
         return -1;
-    DisarmWatchdog();
-    SetBusy(0);
-    ShowMessage(MB_ICONERROR, IDS_WINSOCK_ERROR, (UINT)code, g_hMainWindow);
-    NetReset();
-    return -1;
+    return EndWithBox(IDS_WINSOCK_ERROR, (UINT)code);
+}
+
+int ReportRefusedText(UINT textId)
+{
+    return EndWithBox(IDS_ERROR, textId);
 }
 
 int ReportServerError(const char *reply)
@@ -46,6 +57,12 @@ int ReportServerError(const char *reply)
     SetBusy(0);
     char caption[kTextSize];
     LoadText(IDS_FTP_ERROR, caption);
+    // A server that closed before sending anything would give an empty box.
+    char noReply[kTextSize];
+    if (reply[0] == '\0') {
+        LoadText(IDS_NO_REPLY, noReply);
+        reply = noReply;
+    }
     MessageBeep(MB_ICONERROR);
     MessageBoxA(g_hMainWindow, reply, caption, MB_ICONERROR);
     if (NetRestart() != 0)

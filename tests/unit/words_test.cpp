@@ -47,8 +47,6 @@ TEST(SkipProgramPath, TheRestStartsWhereWindowsEndsTheProgramPath)
         {"ovra.exe", ""},
         {"", ""},
     };
-    for (const auto &c : cases) {
-        std::string line = c.line;
-        EXPECT_STREQ(c.rest, SkipProgramPath(&line[0])) << c.line;
-    }
+    for (const auto &c : cases)
+        EXPECT_STREQ(c.rest, SkipProgramPath(c.line)) << c.line;
 }
