@@ -6,6 +6,7 @@
 
 enum {
     WM_NET_LOOKUP = WM_APP + 2,     // WSAAsyncGetHostBy* completions
+    WM_NET_WAKE = WM_APP + 3,       // makes a waiting loop look at its wait again
     WM_NET_SOCKET = WM_APP + 0x100, // the first of kEventMessages for WSAAsyncSelect events
     kEventMessages = 0x100,
     kMaxSockets = 32,
@@ -127,6 +128,13 @@ static bool RefuseNested(void)
     return true;
 }
 
+// A wait can be cancelled or abandoned from a message that another thread sent, which
+// GetMessage handles without returning: a posted message makes its loop look again.
+static void Wake(void)
+{
+    PostMessageA(net.notifier, WM_NET_WAKE, 0, 0);
+}
+
 // Dispatches messages until the wait's event arrives, or the wait is cancelled or abandoned.
 static int RunWait(Wait *wait)
 {
@@ -147,6 +155,8 @@ static int RunWait(Wait *wait)
         DispatchMessageA(&msg);
     }
     net.current = wait->outer;
+    if (net.current != nullptr && net.current->abandoned)
+        Wake();  // a nested wait may have taken the wake meant for the outer one
     if (wait->abandoned) {
         WSASetLastError(kNetAbandoned);
         return SOCKET_ERROR;
@@ -243,6 +253,8 @@ void NetAbandon(void)
         wait->abandoned = true;
         CancelTask(wait);
     }
+    if (net.current != nullptr)
+        Wake();
     CloseAll();
 }
 
@@ -278,6 +290,7 @@ int NetCancelWait(void)
     }
     net.current->cancelled = true;
     CancelTask(net.current);
+    Wake();
     return 0;
 }
 

@@ -4,10 +4,12 @@
 #include "ftp_daemon.h"
 #include "peer.h"
 
+#include <atomic>
 #include <regex>
 #include <vector>
 
 #include "app/appstate.h"
+#include "app/handover.h"
 #include "net/netio.h"
 #include "net/watchdog.h"
 #include "post/post.h"
@@ -70,12 +72,6 @@ protected:
     {
         std::string content = Stored(name);
         EXPECT_TRUE(std::regex_match(content, std::regex(pattern))) << name << ": " << content;
-    }
-
-    void ExpectNoBox()
-    {
-        for (const SeenBox &box : boxes.Take())
-            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
     }
 
     size_t logMark = 0;
@@ -217,6 +213,16 @@ TEST_F(DaemonPostTest, SessionEndPostsOffOnceAndNotAgainAtDestroy)
     EXPECT_EQ("<missing>", Stored(".project")) << "Off was posted a second time";
 }
 
+TEST_F(DaemonPostTest, PasswordWithIacBytesLogsIn)
+{
+    // Sent as they stand, 0xFF 0xFB would be a Telnet command that the daemon takes out.
+    WriteLogin(kAddress, "ovraff", "se\xFF\xFB" "cret");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectStored(".project", OnPattern("EST"));
+}
+
 // Scripted peers: each test has its own address, so no listener is ever shared.
 class ScriptedPostTest : public OvraTest {
 protected:
@@ -246,11 +252,11 @@ struct FtpScript {
     std::string quit = "221 bye\r\n";
 };
 
-// Plays an FTP server until QUIT or until the client goes away; the data of every STOR
-// answered with 150 is collected.
-void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::string> *data)
+// Plays an FTP server on an accepted connection until QUIT or until the client goes away;
+// the data of every STOR answered with 150 is collected.
+void PlaySession(ScriptedPeer &peer, PeerConnection &control, const FtpScript &script,
+                 std::vector<std::string> *data)
 {
-    PeerConnection control = peer.Accept();
     if (!control.valid() || !control.Send(script.greeting))
         return;
     std::string line, portLine;
@@ -275,6 +281,12 @@ void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::strin
             control.Send(script.stored);
         }
     }
+}
+
+void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::string> *data)
+{
+    PeerConnection control = peer.Accept();
+    PlaySession(peer, control, script, data);
 }
 
 TEST_F(ScriptedPostTest, SendsExactlyLoginPortStorAndQuit)
@@ -478,6 +490,132 @@ TEST_F(ScriptedPostTest, RefusedNameLookUpFailsTheLineInsteadOfDroppingTheName)
     EXPECT_EQ("[10036] Operation now in progress", seen[0].text);
     EXPECT_FALSE(Checked(IDM_POST_ON));
     ExpectIdle();
+}
+
+TEST_F(ScriptedPostTest, PasswordWithALineBreakIsRefusedBeforeItsCommand)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
+    StartWithLogin(host);
+    lstrcpyA(g_LoginInfo.password, "secret\r\nDELE .project");  // as a stored value can decode
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Error", seen[0].caption);
+    EXPECT_EQ("The FTP password holds a line break, so it was not sent.", seen[0].text);
+    EXPECT_EQ(std::vector<std::string>{"USER ovra"}, peer.Transcript());
+    ExpectIdle();
+}
+
+TEST_F(ScriptedPostTest, SessionEndDuringAPostingEndsItQuietlyAndPostsOff)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    WriteIni("Settings", "AutoPost", "2");  // Off at the end, nothing at the start
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) {
+        PeerConnection held = p.Accept();  // the On posting waits for its greeting
+        SendNotifyMessageA(g_hMainWindow, WM_ENDSESSION, TRUE, 0);
+        held.WaitForClose();
+        PlayFtp(p, FtpScript(), &data);
+    });
+    StartWithLogin(host);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    ExpectNoBox();
+    ASSERT_EQ(1u, data.size());
+    EXPECT_EQ(0u, data[0].rfind("OVRA OFF ", 0)) << data[0];
+    ExpectIdle();
+}
+
+// The hand-off: a second copy started with a word while this window's command waits.
+std::atomic<bool> g_queued{false};
+
+void CALLBACK WatchQueue(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (QueuedCommandCount() < 2)  // the word's posting and Exit
+        return;
+    KillTimer(nullptr, timer);
+    g_queued = true;
+}
+
+class HandOverTest : public ScriptedPostTest {
+protected:
+    void SetUp() override
+    {
+        ScriptedPostTest::SetUp();
+        g_queued = false;
+        SetTimer(nullptr, 0, 10, WatchQueue);
+    }
+    // From a peer's thread: starts "ovra.exe word", which finds this test's window, and
+    // returns once the window has queued what it handed over (or after 20 s).
+    void HandOver(const char *word)
+    {
+        second = LaunchOvra(word);
+        for (int i = 0; i < 2000 && !g_queued; i++)
+            Sleep(10);
+    }
+    // The window runs what was queued, Exit last; then the second copy ends too.
+    void ExpectBothEnd(const std::vector<std::string> &data, std::vector<std::string> lines)
+    {
+        EXPECT_TRUE(PumpUntil([&] { return !AppRunning(); }));
+        EXPECT_EQ(0, WaitForExit(second));
+        EndOvra(second);
+        ExpectNoBox();
+        ASSERT_EQ(lines.size(), data.size());
+        for (size_t i = 0; i < lines.size(); i++)
+            EXPECT_EQ(0u, data[i].rfind(lines[i], 0)) << data[i];
+    }
+    OvraProcess second;
+};
+
+TEST_F(HandOverTest, OnHandedOverDuringAutoPostAtStartRunsAfterIt)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    WriteLogin(host.c_str(), "ovra", "secret");
+    WriteIni("Settings", "AutoPost", "1");
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) {
+        PeerConnection first = p.Accept();  // Auto Post's On, inside window creation
+        HandOver("On");
+        PlaySession(p, first, FtpScript(), &data);
+        PlayFtp(p, FtpScript(), &data);  // the On handed over
+        PlayFtp(p, FtpScript(), &data);  // Auto Post's Off as the window closes
+    });
+    ASSERT_EQ(0, StartApp());
+    ExpectBothEnd(data, {"OVRA ON ", "OVRA ON ", "OVRA OFF "});
+    ASSERT_TRUE(peer.Join());
+}
+
+TEST_F(HandOverTest, OffHandedOverDuringAQueryWaitsForItsAnswer)
+{
+    std::string host = NextAddress();
+    ScriptedPeer finger(host.c_str(), kFingerPort), ftp(host.c_str(), kFtpPort);
+    ASSERT_TRUE(finger.listening() && ftp.listening());
+    finger.Start([&](ScriptedPeer &p) {
+        PeerConnection c = p.Accept();
+        c.ReadLine();
+        HandOver("Off");
+        c.Send("answered\r\n");
+    });
+    std::vector<std::string> data;
+    ftp.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
+    StartWithLogin(host);
+    boxes.OnDialog("Finger Query", [&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_QUERY, ("u@" + host).c_str());
+        PressButton(dialog, IDOK);
+    });
+    Command(IDM_FINGER);
+    EXPECT_EQ("answered\r\n", PaneText());
+    ExpectBothEnd(data, {"OVRA OFF "});
+    ASSERT_TRUE(finger.Join() && ftp.Join());
 }
 
 }  // namespace
