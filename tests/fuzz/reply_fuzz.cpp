@@ -66,15 +66,11 @@ static void CheckCommandLine(FuzzedDataProvider *input)
     capacity = std::max(capacity, command.size() + 1);  // the text itself always fits
     std::unique_ptr<char[]> buffer(new char[capacity]);
     memcpy(buffer.get(), command.c_str(), command.size() + 1);
-    long result = MakeCommandLine(buffer.get(), capacity);
-    if (command.find_first_of("\r\n") != std::string::npos)
-        FUZZ_CHECK(result == kCommandHoldsBreak);
-    else if (expected.size() >= capacity)
-        FUZZ_CHECK(result == kCommandTooLong);
-    else
-        FUZZ_CHECK(result == (long)expected.size() && expected == buffer.get());
-    if (result < 0)
-        FUZZ_CHECK(command == buffer.get());
+    long wanted = command.find_first_of("\r\n") != std::string::npos ? kCommandHoldsBreak
+                  : expected.size() >= capacity                     ? kCommandTooLong
+                                                                    : (long)expected.size();
+    FUZZ_CHECK(MakeCommandLine(buffer.get(), capacity) == wanted);
+    FUZZ_CHECK((wanted < 0 ? command : expected) == buffer.get());
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A real FTP daemon for the posting tests: proftpd on 127.0.0.2, port 2121, with its own
-# configuration and two virtual users ("ovra", password "secret", and "ovraff", below) whose
-# home directory is $OVRA_TEST_TMP/ftp/home. Stored files can be read there; every command
-# the daemon received is logged to $OVRA_TEST_TMP/ftp/commands.log.
+# configuration and a virtual user ("ovra", password "secret"; one more below) whose home
+# is $OVRA_TEST_TMP/ftp/home. Stored files can be read there; every command the daemon
+# received is logged to $OVRA_TEST_TMP/ftp/commands.log.
 #   ftp.sh start | stop
 set -u
 : "${OVRA_TEST_TMP:?OVRA_TEST_TMP must name the scratch directory}"
@@ -14,14 +14,14 @@ PIDFILE="$DIR/proftpd.pid"
 
 write_config() {
     mkdir -p "$DIR/home/public_html" "$DIR/run"
-    # The virtual users map to whoever runs the daemon (as root, uid 0, so the daemon must
-    # allow that login; the demo of tools/run may run it as an ordinary user). The second
-    # one's password holds 0xFF 0xFB, which a lone 0xFF would make a Telnet command.
-    account() {
-        printf '%s:%s:%s:%s::%s:/bin/false\n' "$1" "$(printf "$2" | openssl passwd -6 -salt ovratest -stdin)" \
-            "$(id -u)" "$(id -g)" "$DIR/home"
-    }
-    { account ovra secret; account ovraff 'se\377\373cret'; } >"$DIR/passwd"
+    local hash
+    hash=$(openssl passwd -6 -salt ovratest secret)
+    # The virtual user maps to whoever runs the daemon (as root, uid 0, so the daemon must
+    # allow that login; the demo of tools/run may run it as an ordinary user).
+    printf 'ovra:%s:%s:%s::%s:/bin/false\n' "$hash" "$(id -u)" "$(id -g)" "$DIR/home" >"$DIR/passwd"
+    # A second account whose password holds 0xFF 0xFB: a Telnet command unless 0xFF is doubled.
+    hash=$(printf 'se\377\373cret' | openssl passwd -6 -salt ovratest -stdin)
+    printf 'ovraff:%s:%s:%s::%s:/bin/false\n' "$hash" "$(id -u)" "$(id -g)" "$DIR/home" >>"$DIR/passwd"
     chmod 0600 "$DIR/passwd"
     # Only root may chroot; otherwise the login simply starts in the home directory.
     local chroot=

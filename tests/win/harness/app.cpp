@@ -153,9 +153,3 @@ void OvraTest::ExpectIdle()
         EXPECT_EQ(0u, MenuState(id) & MF_GRAYED) << "menu item " << id << " still greyed";
     EXPECT_EQ(0, NetOpenSocketCount()) << "sockets left open";
 }
-
-void OvraTest::ExpectNoBox()
-{
-    for (const SeenBox &box : boxes.Take())
-        ADD_FAILURE() << "box " << box.caption << ": " << box.text;
-}

@@ -37,8 +37,6 @@ protected:
     void Command(WPARAM id, LPARAM lParam = 0);
     // After an exchange: no timer, busy mode off, the four items enabled, no socket open.
     void ExpectIdle();
-    // Every message box seen so far is a failure.
-    void ExpectNoBox();
 
     BoxWatcher boxes;
     int quitCode = -1;  // wParam of the quit message StopApp took, -1 when none
