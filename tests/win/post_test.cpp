@@ -5,6 +5,7 @@
 #include "peer.h"
 
 #include <atomic>
+#include <memory>
 #include <regex>
 #include <vector>
 
@@ -245,6 +246,13 @@ protected:
         lstrcpyA(g_LoginInfo.user, "ovra");
         lstrcpyA(g_LoginInfo.password, "secret");
     }
+
+    // The window logged in to a scripted server on a fresh address that plays one normal
+    // session; what it stored is kept in stored.
+    void StartWithServer();
+
+    std::vector<std::string> stored;
+    std::unique_ptr<ScriptedPeer> server;
 };
 
 // Replies the peer gives; empty means the command is not expected to arrive.
@@ -287,6 +295,15 @@ void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::strin
             control.Send(script.stored);
         }
     }
+}
+
+void ScriptedPostTest::StartWithServer()
+{
+    std::string host = NextAddress();
+    server.reset(new ScriptedPeer(host.c_str(), kFtpPort));
+    ASSERT_TRUE(server->listening());
+    server->Start([this](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &stored); });
+    StartWithLogin(host);
 }
 
 TEST_F(ScriptedPostTest, SendsExactlyLoginPortStorAndQuit)
@@ -408,18 +425,13 @@ TEST_F(ScriptedPostTest, AutoPostOnWithTheServerDownStillSetsTheFlag)
 
 TEST_F(ScriptedPostTest, OffLineHasNoAddressAndEndsInSpaceWithoutAZone)
 {
-    std::string host = NextAddress();
-    ScriptedPeer peer(host.c_str(), kFtpPort);
-    ASSERT_TRUE(peer.listening());
-    std::vector<std::string> data;
-    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
-    StartWithLogin(host);
+    StartWithServer();
     Command(IDM_POST_OFF);
-    ASSERT_TRUE(peer.Join());
+    ASSERT_TRUE(server->Join());
     EXPECT_TRUE(boxes.Take().empty());
-    ASSERT_EQ(1u, data.size());
-    EXPECT_TRUE(std::regex_match(data[0], std::regex(std::string("OVRA OFF ") + kTimePattern + "\r\n")))
-        << data[0];
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_TRUE(std::regex_match(stored[0], std::regex(std::string("OVRA OFF ") + kTimePattern + "\r\n")))
+        << stored[0];
     EXPECT_TRUE(Checked(IDM_POST_OFF));
     EXPECT_FALSE(Checked(IDM_POST_ON));
     ExpectIdle();
@@ -494,19 +506,14 @@ TEST_F(ScriptedPostTest, RefusedNameLookUpFailsTheLineInsteadOfDroppingTheName)
 
 TEST_F(ScriptedPostTest, PasswordWithALineBreakIsRefusedBeforeItsCommand)
 {
-    std::string host = NextAddress();
-    ScriptedPeer peer(host.c_str(), kFtpPort);
-    ASSERT_TRUE(peer.listening());
-    std::vector<std::string> data;
-    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
-    StartWithLogin(host);
+    StartWithServer();
     lstrcpyA(g_LoginInfo.password, "secret\r\nDELE .project");  // as a stored value can decode
     Command(IDM_POST_ON);
-    ASSERT_TRUE(peer.Join());
+    ASSERT_TRUE(server->Join());
     auto seen = boxes.Take();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("The FTP password holds a line break, so it was not sent.", seen[0].text);
-    EXPECT_EQ(std::vector<std::string>{"USER ovra"}, peer.Transcript());
+    EXPECT_EQ(std::vector<std::string>{"USER ovra"}, server->Transcript());
     ExpectIdle();
 }
 
@@ -543,9 +550,8 @@ void CALLBACK WatchQueue(HWND, UINT, UINT_PTR timer, DWORD)
 
 class HandOverTest : public ScriptedPostTest {
 protected:
-    void SetUp() override
+    HandOverTest()
     {
-        ScriptedPostTest::SetUp();
         g_queued = false;
         SetTimer(nullptr, 0, 10, WatchQueue);
     }
