@@ -352,7 +352,8 @@ int NetSendAll(SOCKET s, const char *buffer, int length)
             sent += count;
             continue;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(s, FD_WRITE | FD_CLOSE, nullptr) != 0)
+        if (WSAGetLastError() != WSAEWOULDBLOCK ||
+            WaitForSocket(s, FD_WRITE | FD_CLOSE, nullptr) != 0)
             return SOCKET_ERROR;
     }
     return sent;
@@ -366,7 +367,8 @@ int NetRecv(SOCKET s, char *buffer, int length)
         int count = recv(s, buffer, length, 0);
         if (count != SOCKET_ERROR)
             return count;
-        if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(s, FD_READ | FD_CLOSE, nullptr) != 0)
+        if (WSAGetLastError() != WSAEWOULDBLOCK ||
+            WaitForSocket(s, FD_READ | FD_CLOSE, nullptr) != 0)
             return SOCKET_ERROR;
     }
 }
