@@ -24,7 +24,7 @@ LRESULT ReceiveCommand(HWND window, WPARAM command, LPARAM lParam, CommandRunner
 // WM_RUN_QUEUED: runs the oldest queued command, unless a command still runs (its end posts
 // the message again).
 void RunQueuedCommands(HWND window, CommandRunner run);
-// WM_DESTROY: what still waits is dropped with the window.
+// WM_DESTROY: what still waits goes with the window.
 void DropQueuedCommands(void);
 // For tests: the commands waiting.
 int QueuedCommandCount(void);

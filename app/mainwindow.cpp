@@ -171,9 +171,9 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         InitMainWindow(&g_AutoPostFlag, &g_LoginInfo);
         return 0;
     case WM_DESTROY:
-        DropQueuedCommands();
         Ctl3dStop(g_hInstance);
         ExitMainWindow(g_AutoPostFlag);
+        DropQueuedCommands();  // those handed over meanwhile too
         PostQuitMessage(g_ExitCode);
         return 0;
     case WM_SIZE:
