@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/ctl3d.h"
+#include "app/handover.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/watchdog.h"
@@ -13,11 +14,11 @@
 
 #define HELP_FILE "ovra.hlp"
 
-enum { kTitleSize = 128, kOutputPaneStyle = 0x503008C4 };
+enum { kOutputPaneStyle = 0x503008C4 };
 
-static void PostUnattended(HWND window, WPARAM command)
+void IssueCommand(WPARAM command)
 {
-    SendMessageA(window, WM_COMMAND, command, kPostUnattended);
+    SendMessageA(g_hMainWindow, WM_COMMAND, command, MAKELPARAM(kPostUnattended, kOwnCommand));
 }
 
 static void CreateOutputPane(HWND window)
@@ -37,7 +38,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
     CreateOutputPane(g_hMainWindow);
     *autoPostFlag = ReadProfileInt("Settings", "AutoPost", 0);
     if (*autoPostFlag == 1) {
-        PostUnattended(g_hMainWindow, IDM_POST_ON);
+        IssueCommand(IDM_POST_ON);
         CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
     }
     SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FIXED_FONT), 0);
@@ -49,7 +50,7 @@ int ExitMainWindow(int autoPostFlag)
     // An exchange still waiting loses its window now: end it quietly first.
     NetAbandon();
     if (autoPostFlag != 0)
-        PostUnattended(g_hMainWindow, IDM_POST_OFF);
+        IssueCommand(IDM_POST_OFF);
     WinHelpA(g_hMainWindow, HELP_FILE, HELP_QUIT, 0);
     int result = NetCleanup();
     if (result != 0) {
@@ -63,7 +64,8 @@ typedef BOOL(WINAPI *ShutdownReasonCreate)(HWND, LPCWSTR);
 typedef BOOL(WINAPI *ShutdownReasonDestroy)(HWND);
 
 // Windows ends a session without destroying the window, so Auto Post's Off would be lost;
-// post it here, holding the shutdown while it runs, and not again at WM_DESTROY.
+// post it here, holding the shutdown while it runs, and not again at WM_DESTROY. An exchange
+// still waiting ends quietly first, as when the window closes: Off cannot wait behind it.
 static void EndSession(void)
 {
     if (g_AutoPostFlag == 0)
@@ -75,7 +77,8 @@ static void EndSession(void)
         reinterpret_cast<void *>(GetProcAddress(user, "ShutdownBlockReasonDestroy")));
     if (create != nullptr)
         create(g_hMainWindow, L"Posting the status Off");
-    PostUnattended(g_hMainWindow, IDM_POST_OFF);
+    NetAbandon();
+    IssueCommand(IDM_POST_OFF);
     g_AutoPostFlag = 0;
     if (destroy != nullptr)
         destroy(g_hMainWindow);
@@ -95,7 +98,7 @@ void SetBusy(int busy)
 int ClearOutput(void)
 {
     SendMessageA(g_hOutputPane, WM_SETTEXT, 0, (LPARAM) "");
-    char title[kTitleSize];
+    char title[kAppTitleSize];
     LoadStringA(g_hInstance, IDS_APP_TITLE, title, sizeof title);
     SetWindowTextA(g_hMainWindow, title);
     return 0;
@@ -134,10 +137,10 @@ static void Exit(LPARAM lParam)
 }
 
 // Only the user at the menu may be asked a question during a posting (a certificate to
-// trust); a command sent from another process is a second start's word.
+// trust); a command sent from another process, now or queued, is a second start's word.
 static bool MayAskUser(LPARAM lParam)
 {
-    return lParam != kPostUnattended && !InSendMessage();
+    return LOWORD(lParam) != kPostUnattended && !InSendMessage() && !RunningHandedOver();
 }
 
 static void RunCommand(WPARAM command, LPARAM lParam)
@@ -178,6 +181,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DESTROY:
         Ctl3dStop(g_hInstance);
         ExitMainWindow(g_AutoPostFlag);
+        DropQueuedCommands();  // those handed over meanwhile too
         PostQuitMessage(g_ExitCode);
         return 0;
     case WM_SIZE:
@@ -192,7 +196,9 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         SetCursor(LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
     case WM_COMMAND:
-        RunCommand(wParam, lParam);
+        return ReceiveCommand(window, wParam, lParam, RunCommand);
+    case WM_RUN_QUEUED:
+        RunQueuedCommands(window, RunCommand);
         return 0;
     case WM_TIMER:
         WatchdogExpired();

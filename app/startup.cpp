@@ -2,12 +2,11 @@
 
 #include "app/appstate.h"
 #include "app/ctl3d.h"
+#include "app/handover.h"
 #include "app/mainwindow.h"
 #include "app/words.h"
 #include "res/resource.h"
 #include "settings/profile.h"
-
-enum { kTitleSize = 128 };
 
 static const char kSeparators[] = " /-";
 
@@ -20,6 +19,16 @@ int ActivateRunningInstance(char *commandLine)
     ShowWindow(running, SW_RESTORE);
     SetFocus(running);
     return 1;
+}
+
+enum { kGonePollMs = 50 };
+
+// A running copy that queued the commands runs them once its own command has ended; this
+// copy ends only after them, so wait until the Exit among them has destroyed the window.
+static void WaitUntilGone(HWND target)
+{
+    while (IsWindow(target))
+        Sleep(kGonePollMs);
 }
 
 // Every word is looked at, but Exit destroys the target, so only the first On or Off acts.
@@ -36,7 +45,8 @@ void ProcessCommandLine(HWND target, char *commandLine)
         if (post == 0)
             continue;
         SendMessageA(target, WM_COMMAND, post, kPostUnattended);
-        SendMessageA(target, WM_COMMAND, IDM_EXIT, 0);
+        if (SendMessageA(target, WM_COMMAND, IDM_EXIT, 0) == kCommandQueued)
+            WaitUntilGone(target);
     }
 }
 
@@ -64,7 +74,7 @@ int InitApplication(int showCommand, char *commandLine)
     Ctl3dStart(g_hInstance);
     if (RegisterMainClass() == 0)
         return -1;
-    char title[kTitleSize];
+    char title[kAppTitleSize];
     LoadStringA(g_hInstance, IDS_APP_TITLE, title, sizeof title);
     int x = ReadPosition("X");
     int y = ReadPosition("Y");

@@ -3,12 +3,14 @@
 
 #include "app/appstate.h"
 #include "app/startup.h"
+#include "app/words.h"
 
-// The command line is split in place, so work on a copy of the system's text.
+// The command line is split in place, so work on a copy of the system's text. The program's
+// own path is no command: a folder such as "Stay On Top" would read as the word On.
 static char *CopyCommandLine(void)
 {
     const char *line = GetCommandLineA();
-    line += strspn(line, " \t");
+    line = SkipProgramPath(line + strspn(line, " \t"));
     size_t size = strlen(line) + 1;
     auto *copy = (char *)HeapAlloc(GetProcessHeap(), 0, size);
     if (copy != nullptr)

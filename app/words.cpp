@@ -15,3 +15,11 @@ char *NextWord(char **cursor, const char *separators)
     *cursor = end;
     return start;
 }
+
+const char *SkipProgramPath(const char *commandLine)
+{
+    if (*commandLine != '"')
+        return commandLine + strcspn(commandLine, " \t");
+    const char *close = strchr(commandLine + 1, '"');
+    return close != nullptr ? close + 1 : commandLine + strlen(commandLine);
+}

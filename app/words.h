@@ -7,4 +7,8 @@
 // *cursor past the terminator. Returns a null pointer when only separators remain.
 char *NextWord(char **cursor, const char *separators);
 
+// Past the program's own path at the start of a command line, as Windows takes it apart:
+// a quoted path runs to the next quotation mark, an unquoted one to the first blank or tab.
+const char *SkipProgramPath(const char *commandLine);
+
 #endif

@@ -13,7 +13,7 @@ static int ResolveHost(const char *host, struct in_addr *address)
         return 0;
     }
     int lookupError = WSAGetLastError();
-    if (lookupError == WSAEINTR || lookupError == WSAEINPROGRESS || host == nullptr)
+    if (NetWaitFailed(lookupError) || host == nullptr)
         return -1;
     unsigned long dotted = inet_addr(host);
     if (dotted == INADDR_NONE) {

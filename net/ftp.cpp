@@ -1,8 +1,7 @@
 #include "net/ftp.h"
 
-#include <string.h>
-
 #include "net/channel.h"
+#include "net/commandline.h"
 #include "net/connect.h"
 #include "net/hint.h"
 #include "net/netio.h"
@@ -23,28 +22,59 @@ int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
     return code == -1 ? ReportWinsockError() : code;
 }
 
-int SendCommand(char *command, SOCKET control)
+// The command's wire line, in place: its length, or -1 after the refusal was reported.
+static long MakeLine(char *command, size_t capacity, UINT breakText)
 {
-    strcat(command, "\r\n");
-    if (ChannelSendAll(control, command, (int)strlen(command)) == SOCKET_ERROR)
+    long length = MakeCommandLine(command, capacity);
+    if (length == kCommandHoldsBreak)
+        return ReportRefusedText(breakText);
+    if (length < 0) {
+        WSASetLastError(WSAEMSGSIZE);
+        return ReportWinsockError();
+    }
+    return length;
+}
+
+static int SendLine(const char *line, long length, SOCKET control)
+{
+    if (ChannelSendAll(control, line, (int)length) == SOCKET_ERROR)
         return ReportWinsockError();
     return 0;
 }
 
-int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control)
+int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control)
+{
+    long length = MakeLine(command, capacity, breakText);
+    return length < 0 ? -1 : SendLine(command, length, control);
+}
+
+// When a setting of Settings > Connection would avoid the refusal, the box says which.
+static int ExpectOneOf(const char *command, int wanted, int alsoWanted, char *buffer,
+                       SOCKET control)
 {
     int code = ReadReply(kReplySize, buffer, control);
     if (code == -1)
         return -1;
-    if (code == wanted)
+    if (code == wanted || code == alsoWanted)
         return 0;
     static const UINT kHintText[] = {0, IDS_HINT_PASSIVE, IDS_HINT_SECURE};
     return ReportServerError(buffer, kHintText[HintForReply(command, buffer, ChannelSecured(control))]);
 }
 
+int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control)
+{
+    return ExpectOneOf(command, wanted, wanted, buffer, control);
+}
+
 int ExpectReply(int wanted, char *buffer, SOCKET control)
 {
     return ExpectReplyTo("", wanted, buffer, control);
+}
+
+// A server that connected at PORT time answers STOR with 125 (RFC 959) instead of 150.
+static int ExpectTransferStart(const char *transferCommand, char *buffer, SOCKET control)
+{
+    return ExpectOneOf(transferCommand, 150, 125, buffer, control);
 }
 
 // After PROT P every data connection runs under TLS too, as the client whoever connected.
@@ -73,8 +103,12 @@ static SOCKET Listen(unsigned short *port)
     return listener;
 }
 
-SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
+SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
+                          SOCKET control)
 {
+    long length = MakeLine(transferCommand, capacity, breakText);
+    if (length < 0)
+        return INVALID_SOCKET;
     unsigned short port;
     SOCKET listener = Listen(&port);
     if (listener == INVALID_SOCKET)
@@ -85,10 +119,12 @@ SOCKET OpenDataConnection(char *transferCommand, SOCKET control)
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
     FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
-    if (SendCommand(reply, control) != 0 || ExpectReplyTo("PORT", 200, reply, control) != 0)
+    if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
+        ExpectReplyTo("PORT", 200, reply, control) != 0)
         return INVALID_SOCKET;
-    if (SendCommand(transferCommand, control) != 0 ||
-        ExpectReplyTo(transferCommand, 150, reply, control) != 0)
+    // With 125 the server's connection waits in the backlog as well.
+    if (SendLine(transferCommand, length, control) != 0 ||
+        ExpectTransferStart(transferCommand, reply, control) != 0)
         return INVALID_SOCKET;
     SOCKET data = NetAccept(listener);
     if (data == INVALID_SOCKET)
@@ -116,18 +152,24 @@ static int PassiveAddress(const char *reply, SOCKET control, struct sockaddr_in 
     return 0;
 }
 
-SOCKET OpenPassiveDataConnection(char *transferCommand, SOCKET control)
+SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,
+                                 SOCKET control)
 {
+    long length = MakeLine(transferCommand, capacity, breakText);
+    if (length < 0)
+        return INVALID_SOCKET;
     char reply[kReplySize] = "PASV";
     struct sockaddr_in address;
-    if (SendCommand(reply, control) != 0 || ExpectReply(227, reply, control) != 0 ||
-        PassiveAddress(reply, control, &address) != 0)
+    if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
+        ExpectReply(227, reply, control) != 0 || PassiveAddress(reply, control, &address) != 0)
         return INVALID_SOCKET;
     SOCKET data = ConnectAddress(&address);
     if (data == INVALID_SOCKET)
         return INVALID_SOCKET;
-    // A 425 here is the server's own trouble, not a firewall that passive mode gets past.
-    if (SendCommand(transferCommand, control) != 0 || ExpectReply(150, reply, control) != 0)
+    // A 425 here is the server's own trouble, not a firewall that passive mode gets past:
+    // no hint, so the reply is checked without the transfer command.
+    if (SendLine(transferCommand, length, control) != 0 ||
+        ExpectOneOf("", 150, 125, reply, control) != 0)
         return INVALID_SOCKET;
     return SecureLikeControl(data, control);
 }

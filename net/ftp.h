@@ -2,6 +2,7 @@
 #ifndef OVRA_FTP_H
 #define OVRA_FTP_H
 
+#include <windows.h>
 #include <winsock.h>
 
 enum { kReplySize = 2048 };
@@ -14,13 +15,19 @@ int ExpectReply(int wanted, char *buffer, SOCKET control);
 // The same for the reply to command (its first word counts): when a setting of Settings >
 // Connection would avoid the refusal, the box says which.
 int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control);
-// Appends CR LF to the command in its buffer and sends the line; 0, or -1 (reported).
-int SendCommand(char *command, SOCKET control);
-// PORT, 200, the transfer command, 150, accept: the data socket, or INVALID_SOCKET
-// after the failure was reported. Under TLS once the control connection is.
-SOCKET OpenDataConnection(char *transferCommand, SOCKET control);
-// Passive mode: PASV, 227, connect to the address it names (or to the server's, when it
-// names one behind NAT), the transfer command, 150.
-SOCKET OpenPassiveDataConnection(char *transferCommand, SOCKET control);
+// Makes the command in its buffer (capacity bytes) its wire line in place (MakeCommandLine)
+// and sends it; 0, or -1 (reported). A command whose text holds a line break is refused
+// before any byte of it is sent, in a box with the string breakText, which names the
+// setting the text came from (0 for a text the program makes itself, which never does).
+int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
+// The transfer command's line (refused as above before anything is sent), PORT, 200, the
+// transfer command, 150 or 125, accept: the data socket, or INVALID_SOCKET after the
+// failure was reported. Under TLS once the control connection is.
+SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
+                          SOCKET control);
+// Passive mode: the transfer command's line as above, PASV, 227, connect to the address it
+// names (or to the server's, when it names one behind NAT), the transfer command, 150 or 125.
+SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,
+                                 SOCKET control);
 
 #endif

@@ -5,8 +5,10 @@
 #include <string.h>
 
 enum {
-    WM_NET_SOCKET = WM_APP + 1,  // WSAAsyncSelect events
-    WM_NET_LOOKUP = WM_APP + 2,  // WSAAsyncGetHostBy* completions
+    WM_NET_LOOKUP = WM_APP + 2,     // WSAAsyncGetHostBy* completions
+    WM_NET_WAKE = WM_APP + 3,       // makes a waiting loop look at its wait again
+    WM_NET_SOCKET = WM_APP + 0x100, // the first of kEventMessages for WSAAsyncSelect events
+    kEventMessages = 0x100,
     kMaxSockets = 32,
 };
 
@@ -16,8 +18,10 @@ static const char kNotifierClass[] = "OvraSocketEvents";
 // exchange was abandoned stacks on top of it.
 struct Wait {
     SOCKET socket;
+    UINT message;  // the socket's event message
     long events;
     HANDLE task;
+    bool taskCancelled;  // WSACancelAsyncRequest succeeded
     bool done;
     int error;
     bool cancelled;
@@ -25,25 +29,41 @@ struct Wait {
     Wait *outer;
 };
 
+// Every socket gets an event message of its own, so events still queued for a closed socket
+// never pass for those of a later socket that gets the same handle value: nothing has to be
+// taken out of the queue when a socket closes (which would run messages sent meanwhile by
+// other programs, in the middle of closing).
+struct OpenSocket {
+    SOCKET socket;
+    UINT message;
+};
+
 // The socket library's per-process record, as Winsock 1.1 kept one per task: the window
 // that receives socket events, the call that waits, and the sockets still open.
 static struct {
     HWND notifier;
     Wait *current;
-    SOCKET open[kMaxSockets];
+    OpenSocket open[kMaxSockets];
     int openCount;
-    bool quietFailure;
+    UINT lastMessage;
     NetCloseHook closeHook;
 } net;
 
-// One look-up's answer. Winsock writes it when the look-up ends even after the look-up was
-// given up on (WSACancelAsyncRequest does not stop it), so it is kept apart from the
-// caller's buffer, in a block that a look-up given up on frees once its answer arrives.
-// Each look-up has a window of its own that holds the block, found again from the message.
+// One look-up's answer. A look-up given up on can still end and write its answer (Wine's
+// WSACancelAsyncRequest stops nothing, and on Windows the cancel can come too late), so the
+// answer goes to a block of its own, apart from the caller's buffer. Each look-up has a
+// window of its own that holds the block, found again from the message. The block goes when
+// that message arrives, or at once when a cancel succeeded on Windows, which posts nothing.
 struct Lookup {
     Wait *wait;  // null once given up on
     char answer[MAXGETHOSTSTRUCT];
 };
+
+static bool RunningOnWine(void)
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 static void EndLookup(HWND window)
 {
@@ -67,10 +87,10 @@ static void LookupArrived(HWND window, LPARAM lParam)
 static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Wait *wait = net.current;
-    if (message == WM_NET_SOCKET) {
+    if (message >= WM_NET_SOCKET && message < WM_NET_SOCKET + kEventMessages) {
         // Events are hints: the waiting call retries its operation after any of them.
         if (wait != nullptr && wait->task == nullptr && (SOCKET)wParam == wait->socket &&
-            (WSAGETSELECTEVENT(lParam) & wait->events) != 0) {
+            message == wait->message && (WSAGETSELECTEVENT(lParam) & wait->events) != 0) {
             wait->done = true;
             wait->error = WSAGETSELECTERROR(lParam);
         }
@@ -109,6 +129,13 @@ static bool RefuseNested(void)
     return true;
 }
 
+// A wait can be cancelled or abandoned from a message that another thread sent, which
+// GetMessage handles without returning: a posted message makes its loop look again.
+static void Wake(void)
+{
+    PostMessageA(net.notifier, WM_NET_WAKE, 0, 0);
+}
+
 // Dispatches messages until the wait's event arrives, or the wait is cancelled or abandoned.
 static int RunWait(Wait *wait)
 {
@@ -129,9 +156,10 @@ static int RunWait(Wait *wait)
         DispatchMessageA(&msg);
     }
     net.current = wait->outer;
+    if (net.current != nullptr && net.current->abandoned)
+        Wake();  // a nested wait may have taken the wake meant for the outer one
     if (wait->abandoned) {
-        net.quietFailure = true;
-        WSASetLastError(WSAEINTR);
+        WSASetLastError(kNetAbandoned);
         return SOCKET_ERROR;
     }
     if (!wait->done) {
@@ -141,49 +169,62 @@ static int RunWait(Wait *wait)
     return 0;
 }
 
-static int WaitForSocket(SOCKET s, long events)
+static OpenSocket *Find(SOCKET s)
+{
+    for (int i = 0; i < net.openCount; i++) {
+        if (net.open[i].socket == s)
+            return &net.open[i];
+    }
+    return nullptr;
+}
+
+static UINT MessageOf(SOCKET s)
+{
+    OpenSocket *open = Find(s);
+    return open != nullptr ? open->message : 0;
+}
+
+// Waits for one of events on s; eventError (when given) receives the event's error.
+static int WaitForSocket(SOCKET s, long events, int *eventError)
 {
     Wait wait = {};
     wait.socket = s;
+    wait.message = MessageOf(s);
     wait.events = events;
-    return RunWait(&wait);
+    int result = RunWait(&wait);
+    if (eventError != nullptr)
+        *eventError = wait.error;
+    return result;
 }
 
-static void Record(SOCKET s)
+static UINT NextEventMessage(void)
 {
-    net.open[net.openCount++] = s;
+    net.lastMessage = (net.lastMessage + 1) % kEventMessages;
+    return WM_NET_SOCKET + net.lastMessage;
+}
+
+static void Record(SOCKET s, UINT message)
+{
+    net.open[net.openCount++] = {s, message};
 }
 
 static void Forget(SOCKET s)
 {
-    for (int i = 0; i < net.openCount; i++) {
-        if (net.open[i] == s) {
-            net.open[i] = net.open[--net.openCount];
-            return;
-        }
-    }
-}
-
-// Stale events of a closed socket would arrive tagged with the next socket that gets
-// the same handle value: stop them and drop those already queued.
-static void DropEvents(SOCKET s)
-{
-    WSAAsyncSelect(s, net.notifier, 0, 0);
-    MSG queued[64];
-    int kept = 0;
-    MSG msg;
-    while (PeekMessageA(&msg, net.notifier, WM_NET_SOCKET, WM_NET_SOCKET, PM_REMOVE)) {
-        if ((SOCKET)msg.wParam != s && kept < 64)
-            queued[kept++] = msg;
-    }
-    for (int i = 0; i < kept; i++)
-        PostMessageA(net.notifier, queued[i].message, queued[i].wParam, queued[i].lParam);
+    OpenSocket *open = Find(s);
+    if (open != nullptr)
+        *open = net.open[--net.openCount];
 }
 
 static void CloseAll(void)
 {
     while (net.openCount > 0)
-        NetClose(net.open[net.openCount - 1]);
+        NetClose(net.open[net.openCount - 1].socket);
+}
+
+static void CancelTask(Wait *wait)
+{
+    if (wait->task != nullptr)
+        wait->taskCancelled = WSACancelAsyncRequest(wait->task) == 0;
 }
 
 int NetStartup(void)
@@ -211,9 +252,10 @@ void NetAbandon(void)
 {
     for (Wait *wait = net.current; wait != nullptr; wait = wait->outer) {
         wait->abandoned = true;
-        if (wait->task != nullptr)
-            WSACancelAsyncRequest(wait->task);
+        CancelTask(wait);
     }
+    if (net.current != nullptr)
+        Wake();
     CloseAll();
 }
 
@@ -236,11 +278,9 @@ void NetReset(void)
     NetRestart();
 }
 
-bool NetTakeQuietFailure(void)
+bool NetWaitFailed(int code)
 {
-    bool quiet = net.quietFailure;
-    net.quietFailure = false;
-    return quiet;
+    return code == WSAEINTR || code == WSAEINPROGRESS || code == kNetAbandoned;
 }
 
 int NetCancelWait(void)
@@ -250,8 +290,8 @@ int NetCancelWait(void)
         return SOCKET_ERROR;
     }
     net.current->cancelled = true;
-    if (net.current->task != nullptr)
-        WSACancelAsyncRequest(net.current->task);
+    CancelTask(net.current);
+    Wake();
     return 0;
 }
 
@@ -266,14 +306,15 @@ SOCKET NetSocket(int family, int type, int protocol)
     SOCKET s = socket(family, type, protocol);
     if (s == INVALID_SOCKET)
         return INVALID_SOCKET;
-    if (WSAAsyncSelect(s, net.notifier, WM_NET_SOCKET,
+    UINT message = NextEventMessage();
+    if (WSAAsyncSelect(s, net.notifier, message,
                        FD_READ | FD_WRITE | FD_CONNECT | FD_ACCEPT | FD_CLOSE) != 0) {
         int error = WSAGetLastError();
         closesocket(s);
         WSASetLastError(error);
         return INVALID_SOCKET;
     }
-    Record(s);
+    Record(s, message);
     return s;
 }
 
@@ -287,7 +328,6 @@ int NetClose(SOCKET s)
     if (net.closeHook != nullptr)
         net.closeHook(s);
     Forget(s);
-    DropEvents(s);
     return closesocket(s);
 }
 
@@ -299,13 +339,11 @@ int NetConnect(SOCKET s, const struct sockaddr *address, int length)
         return 0;
     if (WSAGetLastError() != WSAEWOULDBLOCK)
         return SOCKET_ERROR;
-    Wait wait = {};
-    wait.socket = s;
-    wait.events = FD_CONNECT;
-    if (RunWait(&wait) != 0)
+    int error = 0;
+    if (WaitForSocket(s, FD_CONNECT, &error) != 0)
         return SOCKET_ERROR;
-    if (wait.error != 0) {
-        WSASetLastError(wait.error);
+    if (error != 0) {
+        WSASetLastError(error);
         return SOCKET_ERROR;
     }
     return 0;
@@ -322,7 +360,8 @@ int NetSendAll(SOCKET s, const char *buffer, int length)
             sent += count;
             continue;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(s, FD_WRITE | FD_CLOSE) != 0)
+        if (WSAGetLastError() != WSAEWOULDBLOCK ||
+            WaitForSocket(s, FD_WRITE | FD_CLOSE, nullptr) != 0)
             return SOCKET_ERROR;
     }
     return sent;
@@ -336,7 +375,8 @@ int NetRecv(SOCKET s, char *buffer, int length)
         int count = recv(s, buffer, length, 0);
         if (count != SOCKET_ERROR)
             return count;
-        if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(s, FD_READ | FD_CLOSE) != 0)
+        if (WSAGetLastError() != WSAEWOULDBLOCK ||
+            WaitForSocket(s, FD_READ | FD_CLOSE, nullptr) != 0)
             return SOCKET_ERROR;
     }
 }
@@ -354,10 +394,10 @@ SOCKET NetAccept(SOCKET listener)
         int size = sizeof peer;
         SOCKET s = accept(listener, (struct sockaddr *)&peer, &size);
         if (s != INVALID_SOCKET) {
-            Record(s);  // it inherits the listener's event registration
+            Record(s, MessageOf(listener));  // it inherits the listener's registration
             return s;
         }
-        if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(listener, FD_ACCEPT) != 0)
+        if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(listener, FD_ACCEPT, nullptr) != 0)
             return INVALID_SOCKET;
     }
 }
@@ -409,7 +449,10 @@ static struct hostent *RunLookup(StartLookup start, const void *key, char *buffe
     lookup->wait = &wait;
     int result = RunWait(&wait);
     if (!wait.done) {
-        lookup->wait = nullptr;  // the answer frees its block when it comes
+        if (wait.taskCancelled && !RunningOnWine())
+            EndLookup(window);
+        else
+            lookup->wait = nullptr;  // the answer frees its block when it comes
         return nullptr;
     }
     int error = result != 0 ? WSAGetLastError() : wait.error;

@@ -27,9 +27,14 @@ int NetRestart(void);
 // quietly, without a box and without touching the window.
 void NetAbandon(void);
 
-// True once, right after a waiting call ended because its exchange was abandoned:
-// the failure has no box of its own.
-bool NetTakeQuietFailure(void);
+// The error of a call that waited while its exchange was abandoned: the failure has no box
+// of its own (the reporters pass it by). Not a Winsock code.
+enum { kNetAbandoned = 19999 };
+
+// Whether a failed call failed as a wait (cut off by the watchdog, refused because another
+// call waits, or abandoned) rather than with an answer of its own, such as a look-up's
+// "no such name": such a failure ends the exchange.
+bool NetWaitFailed(int code);
 
 // The watchdog: ends the waiting call with WSAEINTR. Fails with WSAEINVAL when none waits.
 int NetCancelWait(void);

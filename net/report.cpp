@@ -1,6 +1,5 @@
 #include "net/report.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "app/appstate.h"
@@ -38,7 +37,7 @@ int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner)
 int ReportWinsockError(void)
 {
     int code = WSAGetLastError();
-    if (NetTakeQuietFailure())
+    if (code == kNetAbandoned)
         return -1;
     DisarmWatchdog();
     SetBusy(0);
@@ -65,21 +64,39 @@ int ReportFailure(UINT captionId, UINT textId, long status)
     char format[kTextSize];
     char text[kTextSize + 16];
     LoadText(textId, format);
-    snprintf(text, sizeof text, format, status);
+    wsprintfA(text, format, status);
     return ReportFailureText(captionId, text);
+}
+
+int ReportRefusedText(UINT textId)
+{
+    char text[kTextSize];
+    LoadText(textId, text);
+    return ReportFailureText(IDS_ERROR, text);
 }
 
 int ReportServerError(const char *reply, UINT hintId)
 {
+    // A server that closed before sending anything would give an empty box.
+    char noReply[kTextSize];
+    if (reply[0] == '\0') {
+        LoadText(IDS_NO_REPLY, noReply);
+        reply = noReply;
+    }
     if (hintId == 0)
         return ReportFailureText(IDS_FTP_ERROR, reply);
     // The reply as it came, then the hint on a line of its own after a blank line.
     char hint[kTextSize];
     LoadText(hintId, hint);
+    char text[kReplySize + kTextSize + 8];
     size_t length = strlen(reply);
-    const char *lineEnd = length > 0 && reply[length - 1] == '\n' ? "" : "\r\n";
-    char text[kReplySize + kTextSize + 4];
-    snprintf(text, sizeof text, "%s%s\r\n%s", reply, lineEnd, hint);
+    memcpy(text, reply, length);
+    if (length == 0 || reply[length - 1] != '\n') {
+        memcpy(text + length, "\r\n", 2);
+        length += 2;
+    }
+    memcpy(text + length, "\r\n", 2);
+    strcpy(text + length + 2, hint);
     return ReportFailureText(IDS_FTP_ERROR, text);
 }
 

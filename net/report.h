@@ -8,13 +8,16 @@
 int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner);
 // Ends a failed exchange: watchdog off, busy mode off, the socket error box, socket reset.
 int ReportWinsockError(void);
-// Ends an exchange the server answered unexpectedly; the box shows the reply itself and,
-// when a string id is given, a line under it (which setting would help).
+// Ends an exchange the server answered unexpectedly; the box shows the reply itself (a text
+// of its own when nothing arrived) and, when a string id is given, a line under it (which
+// setting would help).
 int ReportServerError(const char *reply, UINT hintId = 0);
 // Ends a failed exchange with a box of the given caption and text.
 int ReportFailureText(UINT captionId, const char *text);
 // The same with a string-table text, which may show status as "%08lX".
 int ReportFailure(UINT captionId, UINT textId, long status);
+// Ends an exchange that refused to send a text: the box shows string textId.
+int ReportRefusedText(UINT textId);
 // Ends an exchange the user chose to end: no box, nothing more sent.
 int EndExchangeQuietly(void);
 // Loads a string-table text into text (size bytes); "[id] Unknown error" when it is missing.

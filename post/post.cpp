@@ -22,20 +22,22 @@ struct UploadTarget {
     const char *enableDefault;
     const char *nameKey;
     const char *nameDefault;
+    UINT breakText;  // the box when the name holds a line break
 };
 
 static const UploadTarget kTargets[] = {
-    {"UploadFile1", "true", "UploadFile1Name", ".project"},
-    {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt"},
+    {"UploadFile1", "true", "UploadFile1Name", ".project", IDS_FILE1_BREAK},
+    {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt", IDS_FILE2_BREAK},
 };
 
 // A reply whose code is not the one wanted ends the exchange with the reply in a box.
 // Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
-static int Converse(const char *format, const char *argument, int wanted, char *buffer,
-                    SOCKET control)
+// breakText names the setting that argument comes from.
+static int Converse(const char *format, const char *argument, UINT breakText, int wanted,
+                    char *buffer, SOCKET control)
 {
     wsprintfA(buffer, format, argument);
-    if (SendCommand(buffer, control) != 0)
+    if (SendCommand(buffer, kReplySize, breakText, control) != 0)
         return -1;
     return ExpectReply(wanted, buffer, control);
 }
@@ -50,8 +52,7 @@ static int LocalHostName(const struct in_addr *address, char *entryBuffer, const
         *name = entry->h_name;
         return 0;
     }
-    int code = WSAGetLastError();
-    if (code == WSAEINTR || code == WSAEINPROGRESS)
+    if (NetWaitFailed(WSAGetLastError()))
         return ReportWinsockError();
     return 0;
 }
@@ -80,9 +81,10 @@ int BuildStatusLine(char *buffer, int command, SOCKET control)
         lstrcpynA(address, inet_ntoa(local.sin_addr), sizeof address);
     }
     CheckPostItems(command);
-    time_t now = time(nullptr);
+    // The 64-bit clock in both builds: the 32-bit one ends in January 2038.
+    __time64_t now = _time64(nullptr);
     struct tm when = {};
-    if (const struct tm *local = localtime(&now))
+    if (const struct tm *local = _localtime64(&now))
         when = *local;
     char zone[kSettingSize];
     ReadProfileText("Settings", "Timezone", "", zone, sizeof zone);
@@ -99,8 +101,9 @@ static int StoreTarget(const UploadTarget *target, int command, char *buffer, SO
         return 0;
     ReadProfileText("Settings", target->nameKey, target->nameDefault, value, sizeof value);
     wsprintfA(buffer, "STOR %s", value);
-    SOCKET data = ReadConnectionFlag(PASSIVE_MODE_KEY) ? OpenPassiveDataConnection(buffer, control)
-                                                       : OpenDataConnection(buffer, control);
+    SOCKET data = ReadConnectionFlag(PASSIVE_MODE_KEY)
+                      ? OpenPassiveDataConnection(buffer, kReplySize, target->breakText, control)
+                      : OpenDataConnection(buffer, kReplySize, target->breakText, control);
     if (data == INVALID_SOCKET)
         return -1;
     if (BuildStatusLine(buffer, command, control) != 0)
@@ -123,14 +126,14 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return -1;
     if (ExpectReply(220, buffer, control) != 0 ||
         (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
-        Converse("USER %s", login.user, 331, buffer, control) != 0 ||
-        Converse("PASS %s", login.password, 230, buffer, control) != 0)
+        Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
+        Converse("PASS %s", login.password, IDS_PASSWORD_BREAK, 230, buffer, control) != 0)
         return -1;
     for (const UploadTarget &target : kTargets) {
         if (StoreTarget(&target, command, buffer, control) != 0)
             return -1;
     }
-    if (Converse("%s", "QUIT", 221, buffer, control) != 0)
+    if (Converse("%s", "QUIT", 0, 221, buffer, control) != 0)
         return -1;
     if (ChannelClose(control) != 0)
         return ReportWinsockError();
@@ -146,7 +149,7 @@ BOOL ToggleAutoPost(int *autoPostFlag)
     if (*autoPostFlag == 1) {
         CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
         // A whole On posting runs before the setting is written.
-        SendMessageA(g_hMainWindow, WM_COMMAND, IDM_POST_ON, kPostUnattended);
+        IssueCommand(IDM_POST_ON);
     } else {
         CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_UNCHECKED);
     }

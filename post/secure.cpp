@@ -18,7 +18,7 @@ static int Exchange(const char *command, int wanted, SOCKET control)
 {
     char buffer[kReplySize];
     lstrcpyA(buffer, command);
-    if (SendCommand(buffer, control) != 0)
+    if (SendCommand(buffer, sizeof buffer, 0, control) != 0)
         return -1;
     return ExpectReply(wanted, buffer, control);
 }

@@ -6,9 +6,9 @@
 #include <stddef.h>
 
 enum {
-    kQuerySize = 128,   // a query text and its terminator
-    kRequestSize = 140, // "GET /" + a 127-character path + CR LF + terminator, with room
-    kTitleSize = 288,   // application title, query parts and decoration, held whole
+    kQuerySize = 128,       // a query text and its terminator
+    kRequestSize = 140,     // "GET /" + a 127-character path + CR LF + terminator, with room
+    kQueryTitleSize = 288,  // application title, query parts and decoration, held whole
 };
 
 // "user@host", "host@" or "user" (the user's own host). A query with no name in it asks
@@ -29,7 +29,7 @@ struct QueryRequest {
     const char *host;  // points into the query text or at a constant
     const char *path;  // a web query's path, without its first slash; "" for finger
     char line[kRequestSize];
-    char title[kTitleSize];
+    char title[kQueryTitleSize];
 };
 
 // "user CR LF" for the finger service; title "appTitle - [user@host]".

@@ -43,6 +43,12 @@
 #define IDS_FTP_ERROR      7
 #define IDS_NO_MEMORY      8
 #define IDS_FREE_FAILED    9
+#define IDS_USER_BREAK     10
+#define IDS_PASSWORD_BREAK 11
+#define IDS_FILE1_BREAK    12
+#define IDS_FILE2_BREAK    13
+#define IDS_NO_REPLY       14
+#define IDS_PASSWORD_UNSAVED 15
 #define IDS_CERT_CAPTION   20
 #define IDS_HINT_PASSIVE   21
 #define IDS_HINT_SECURE    22

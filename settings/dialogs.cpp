@@ -1,10 +1,10 @@
 #include "settings/dialogs.h"
 
+#include "net/report.h"
 #include "res/resource.h"
 #include "settings/connection.h"
 #include "settings/logininfo.h"
 #include "settings/profile.h"
-#include "settings/scramble.h"
 
 // OK and Cancel both end a dialog with 0; any other command is left to the dialog manager.
 static bool EndOnCommand(HWND dialog, WPARAM command)
@@ -44,10 +44,9 @@ static void StoreLogin(HWND dialog, LoginInfo *info)
     WriteProfileText("Login", "User", info->user);
     GetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, info->password, sizeof info->password);
     if (IsDlgButtonChecked(dialog, IDC_LOGIN_SAVE) == BST_CHECKED) {
-        char stored[kSettingSize];
-        ScramblePassword(info->password, stored, sizeof stored);
         WriteProfileText("Login", "SavePassword", "Yes");
-        WriteProfileText("Login", "Password", stored);
+        if (!StorePassword(info->password))
+            ShowMessage(MB_ICONWARNING, IDS_ERROR, IDS_PASSWORD_UNSAVED, dialog);
     } else {
         WriteProfileText("Login", "SavePassword", "No");
         WriteProfileText("Login", "Password", "");

@@ -1,4 +1,7 @@
 #include "settings/profile.h"
+
+#include <string.h>
+
 #include "settings/scramble.h"
 
 BOOL WriteProfileInt(const char *section, const char *key, int value, const char *file)
@@ -22,6 +25,23 @@ BOOL WriteProfileText(const char *section, const char *key, const char *value)
 int ReadProfileInt(const char *section, const char *key, int defaultValue)
 {
     return (int)GetPrivateProfileIntA(section, key, defaultValue, PROFILE_FILE);
+}
+
+// Only values free of line ends and of what the text rules drop are written (a line end
+// would leave a stray line behind); reading back then shows what the code page did to it.
+bool StorePassword(const char *plain)
+{
+    char stored[kSettingSize];
+    ScramblePassword(plain, stored, sizeof stored);
+    if (PasswordStorable(plain)) {
+        WriteProfileText("Login", "Password", stored);
+        char back[kSettingSize];
+        ReadProfileText("Login", "Password", "", back, sizeof back);
+        if (strcmp(back, stored) == 0)
+            return true;
+    }
+    WriteProfileText("Login", "Password", "");
+    return false;
 }
 
 void LoadLoginInfo(LoginInfo *info)

@@ -12,6 +12,12 @@ enum { PasswordOffset = 0x81 };
 void ScramblePassword(const char *plain, char *out, size_t size);
 void UnscramblePassword(const char *stored, char *out, size_t size);
 
+// Whether the profile functions give the scrambled form of plain back whole, by their text
+// rules alone: no byte of it is NUL (the value would end there), CR or LF (the line would),
+// it neither starts nor ends with white space (trimmed) and is not enclosed in a pair of
+// the same quotation mark (removed). The code page can still change it: see StorePassword.
+bool PasswordStorable(const char *plain);
+
 // Signed decimal, no leading zeros or plus sign; out holds at least 12 bytes.
 void FormatDecimal(int value, char *out, size_t size);
 

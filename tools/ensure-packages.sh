@@ -1,5 +1,5 @@
 # Sourced: installs the Debian packages the build and the tests need, when any is missing.
-OVRA_PACKAGES="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev python3
+OVRA_PACKAGES="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev python3 locales
  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
  wine64 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic proftpd-mod-crypto
  openssl lighttpd curl zip unzip iproute2 util-linux"

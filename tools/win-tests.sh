@@ -32,6 +32,12 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 status=0
+# A Japanese locale of our own (LOCPATH), for the test that needs code page 932.
+locale=build/x86_64/locale/ja_JP.UTF-8
+if [ ! -d "$locale" ]; then
+    mkdir -p "$(dirname "$locale")" && localedef -i ja_JP -f UTF-8 "$locale" ||
+        { echo "cannot build $locale"; status=1; }
+fi
 wine_env_start "$OVRA_TEST_TMP/wine"
 wine_env_services
 for s in tests/servers/*.sh; do

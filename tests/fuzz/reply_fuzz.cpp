@@ -1,11 +1,13 @@
 // Reply framing: the code is the number in the first three characters, completeness agrees
-// with a line-based reference, and the PORT line never runs past its buffer.
+// with a line-based reference, and the PORT line never runs past its buffer. A command line
+// is refused for a line break, else it is the text with 0xFF doubled and CR LF, and fits.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <stdio.h>
 
 #include <string>
 
+#include "net/commandline.h"
 #include "net/reply.h"
 #include "tests/fuzz/fuzzcheck.h"
 
@@ -53,10 +55,29 @@ static void CheckPortLine(FuzzedDataProvider *input)
     FUZZ_CHECK(std::string(expected).substr(0, size - 1) == out.get());
 }
 
+static void CheckCommandLine(FuzzedDataProvider *input)
+{
+    size_t capacity = input->ConsumeIntegralInRange<size_t>(1, 300);
+    std::string command = CText(input->ConsumeRandomLengthString(200));
+    std::string expected;
+    for (char c : command)
+        expected += (unsigned char)c == 0xFF ? std::string(2, c) : std::string(1, c);
+    expected += "\r\n";
+    capacity = std::max(capacity, command.size() + 1);  // the text itself always fits
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    memcpy(buffer.get(), command.c_str(), command.size() + 1);
+    long wanted = command.find_first_of("\r\n") != std::string::npos ? kCommandHoldsBreak
+                  : expected.size() >= capacity                     ? kCommandTooLong
+                                                                    : (long)expected.size();
+    FUZZ_CHECK(MakeCommandLine(buffer.get(), capacity) == wanted);
+    FUZZ_CHECK((wanted < 0 ? command : expected) == buffer.get());
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzedDataProvider input(data, size);
     CheckPortLine(&input);
+    CheckCommandLine(&input);
     std::string text = CText(input.ConsumeRemainingBytesAsString());
     std::unique_ptr<char[]> block = HeapText(text);
     int code = ReplyCode(block.get());

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A real FTP daemon for the posting tests: proftpd on 127.0.0.2, port 2121, with its own
-# configuration and one virtual user ("ovra", password "secret") whose home directory is
-# $OVRA_TEST_TMP/ftp/home. Stored files can be read there; every command the daemon
+# configuration and a virtual user ("ovra", password "secret"; one more below) whose home
+# is $OVRA_TEST_TMP/ftp/home. Stored files can be read there; every command the daemon
 # received is logged to $OVRA_TEST_TMP/ftp/commands.log.
 # Other scripts run more instances with OVRA_FTP_NAME (the directory's name instead of "ftp")
 # and OVRA_FTP_CONFIG (more configuration lines, e.g. for TLS).
@@ -21,6 +21,9 @@ write_config() {
     # The virtual user maps to whoever runs the daemon (as root, uid 0, so the daemon must
     # allow that login; the demo of tools/run may run it as an ordinary user).
     printf 'ovra:%s:%s:%s::%s:/bin/false\n' "$hash" "$(id -u)" "$(id -g)" "$DIR/home" >"$DIR/passwd"
+    # A second account whose password holds 0xFF 0xFB: a Telnet command unless 0xFF is doubled.
+    hash=$(printf 'se\377\373cret' | openssl passwd -6 -salt ovratest -stdin)
+    printf 'ovraff:%s:%s:%s::%s:/bin/false\n' "$hash" "$(id -u)" "$(id -g)" "$DIR/home" >>"$DIR/passwd"
     chmod 0600 "$DIR/passwd"
     # Only root may chroot; otherwise the login simply starts in the home directory.
     local chroot=

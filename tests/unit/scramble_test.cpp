@@ -49,3 +49,18 @@ TEST(FormatDecimal, SignedWithoutPaddingOrPlus)
     FormatDecimal(-2147483647 - 1, text, sizeof text);
     EXPECT_STREQ("-2147483648", text);
 }
+
+TEST(PasswordStorable, RefusesWhatTheProfileFunctionsWouldCutOrChange)
+{
+    const struct {
+        const char *plain;
+        bool storable;
+    } cases[] = {
+        {"secret", true}, {"", true}, {"\xA1", true},
+        {"ab\x89" "cd", false}, {"ab\x8C" "cd", false}, {"pass\x7Fword", false},  // LF, CR, NUL
+        {"\x9F" "ab", false}, {"ab\x88", false}, {"ab\x9F" "cd", true},  // blank, tab at an end
+        {"\xA1" "ab\xA1", false}, {"\xA6" "ab\xA6", false}, {"\xA1" "ab\xA6", true},  // quotes
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.storable, PasswordStorable(c.plain)) << c.plain;
+}

@@ -34,3 +34,15 @@ TEST(NextWord, KeepsReturningNullAtTheEnd)
     EXPECT_EQ(nullptr, NextWord(&cursor, " "));
     EXPECT_EQ(nullptr, NextWord(&cursor, " "));
 }
+
+TEST(SkipProgramPath, TheRestStartsWhereWindowsEndsTheProgramPath)
+{
+    const char *cases[][2] = {
+        {"\"C:\\Tools\\Stay On Top\\ovra.exe\" Off", " Off"},
+        {"\"C:\\open quote On", ""},  // no closing quotation mark: all of it is the path
+        {"C:\\stay-on-top\\ovra.exe\ton", "\ton"},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_STREQ(c[1], SkipProgramPath(c[0])) << c[0];
+}

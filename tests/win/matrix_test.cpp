@@ -111,6 +111,7 @@ void PrintTo(const MatrixCase &c, std::ostream *os)
 
 const char kFtpError[] = "Ovra FTP Error";
 const char kPassiveHint[] = "\r\nTurning on Passive mode in Settings > Connection may help.";
+const char kNoReply[] = "The server closed the connection without a reply.";
 const char kWinsockError[] = "Ovra Winsock Error";
 
 MatrixCase Succeeds(std::string name, Script script, Lines transcript = kAll, int stored = 1)
@@ -252,19 +253,19 @@ std::vector<MatrixCase> FramingCases()
 std::vector<MatrixCase> EndOfStreamCases()
 {
     return {
-        Refused("CloseBeforeTheGreeting", Close(), kNothing, ""),
+        Refused("CloseBeforeTheGreeting", Close(), kNothing, kNoReply),
         Refused("CloseMidLine", Join({Send("421 Serv"), Close()}), kNothing, "421 Serv"),
         Refused("CloseMidMultiLine", Join({Send("421-first\r\n421-sec"), Close()}), kNothing, "421-first\r\n421-sec"),
         Refused("CloseAfterTheOpeningLine", Join({Send("421-first\r\n"), Close()}), kNothing, "421-first\r\n"),
         Refused("CloseMidRefusal",
                 Join({Send(kGreeting), Answer("331 password please\r\n"), Answer("530 Login inc"), Close()}),
                 kLogin, "530 Login inc"),
-        Refused("CloseInsteadOfAnsweringUser", Join({Send(kGreeting), Expect(), Close()}), kUser, ""),
-        Refused("CloseInsteadOfAnsweringPort", Join({Login(), Expect(), Close()}), kPort, ""),
-        Refused("CloseInsteadOfAnsweringStor", Join({Login(), PortOk(), Expect(), Close()}), kStor, ""),
+        Refused("CloseInsteadOfAnsweringUser", Join({Send(kGreeting), Expect(), Close()}), kUser, kNoReply),
+        Refused("CloseInsteadOfAnsweringPort", Join({Login(), Expect(), Close()}), kPort, kNoReply),
+        Refused("CloseInsteadOfAnsweringStor", Join({Login(), PortOk(), Expect(), Close()}), kStor, kNoReply),
         Refused("CloseInsteadOf226", Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataDrain, ""}}, Close()}),
-                kStor, "", 1),
-        Refused("CloseInsteadOfAnsweringQuit", Join({Login(), PortOk(), Upload(), Expect(), Close()}), kAll, "", 1),
+                kStor, kNoReply, 1),
+        Refused("CloseInsteadOfAnsweringQuit", Join({Login(), PortOk(), Upload(), Expect(), Close()}), kAll, kNoReply, 1),
         IsReset("ResetMidGreeting", Join({Send("220 rea"), Reset()}), kNothing),
         IsReset("ResetMidMultiLine", Join({Send("220-first\r\n220-sec"), Reset()}), kNothing),
     };
@@ -315,7 +316,9 @@ std::vector<MatrixCase> FlowCases()
         Refused("PortAnswered421", Join({Login(), Answer("421 closing\r\n")}), kPort, "421 closing\r\n"),
         Refused("PortAnswered150", Join({Login(), Answer("150 early\r\n")}), kPort, "150 early\r\n"),
         Succeeds("PortAnsweredMultiLine", Join({Login(), Answer("200-PORT\r\n200 ok\r\n"), Upload(), Quit()})),
-        Refused("StorAnswered125", Join({Login(), PortOk(), Answer("125 already open\r\n")}), kStor, "125 already open\r\n"),
+        // The server connects first, then says so: the file must not be left empty.
+        Succeeds("StorAnswered125", Join({Login(), PortOk(), Expect(), {{kData, ""}}, Send("125 already open\r\n"),
+                                          {{kDataDrain, ""}}, Send("226 done\r\n"), Quit()})),
         Refused("StorAnswered425", Join({Login(), PortOk(), Answer("425 no data connection\r\n")}), kStor,
                 std::string("425 no data connection\r\n") + kPassiveHint),
         Refused("StorAnswered450", Join({Login(), PortOk(), Answer("450 busy\r\n")}), kStor, "450 busy\r\n"),

@@ -330,7 +330,7 @@ TEST_F(ReadReplyTest, ReplyCutShortShowsExactlyWhatArrived)
     char reply[kReplySize];
     ASSERT_EQ(0, ExpectReply(220, reply, s));
     char command[64] = "USER joe";
-    ASSERT_EQ(0, SendCommand(command, s));
+    ASSERT_EQ(0, SendCommand(command, sizeof command, 0, s));
     EXPECT_EQ(-1, ExpectReply(331, reply, s));
     ExpectOneBox("Ovra FTP Error", "230 cut");
     ASSERT_TRUE(peer.Join());
@@ -359,9 +359,9 @@ TEST_F(SendCommandTest, LineGoesOutWholeWithItsLineEnd)
     SOCKET s = BeginExchange("ftp", "127.0.0.29");
     ASSERT_NE(INVALID_SOCKET, s);
     char user[16] = "USER joe";
-    ASSERT_EQ(0, SendCommand(user, s));
+    ASSERT_EQ(0, SendCommand(user, sizeof user, 0, s));
     EXPECT_STREQ("USER joe\r\n", user);
-    ASSERT_EQ(0, SendCommand(command.data(), s));
+    ASSERT_EQ(0, SendCommand(command.data(), command.size(), 0, s));
     EXPECT_EQ(big + "\r\n", std::string(command.data()));
     EndExchange(s);
     ASSERT_TRUE(peer.Join());
@@ -407,7 +407,7 @@ TEST_F(DataConnectionTest, PortTransferCommandAndAcceptCarryTheData)
     ASSERT_NE(INVALID_SOCKET, s);
     std::string address = LocalAddressNumbers(s);
     char command[64] = "STOR .project";
-    SOCKET d = OpenDataConnection(command, s);
+    SOCKET d = OpenDataConnection(command, sizeof command, 0, s);
     ASSERT_NE(INVALID_SOCKET, d);
     EXPECT_STREQ("STOR .project\r\n", command);
     EXPECT_EQ(2, NetOpenSocketCount()) << "the listener is closed after the accept";
@@ -438,15 +438,15 @@ TEST_F(DataConnectionTest, ReplyOtherThan150IsAServerErrorWithoutAccept)
         PeerConnection d = p.ConnectToPort(portLine);
         c.Send("200 OK\r\n");
         c.ReadLine();
-        c.Send("125 Data connection already open; transfer starting\r\n");
+        c.Send("425 Can't open data connection\r\n");
         early = d.ReadAll();  // the listener closes under the waiting connection
         closed = c.WaitForClose();
     });
     SOCKET s = BeginExchange("ftp", "127.0.0.41");
     ASSERT_NE(INVALID_SOCKET, s);
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, s));
-    ExpectOneBox("Ovra FTP Error", "125 Data connection already open; transfer starting\r\n");
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
+    ExpectOneBox("Ovra FTP Error", "425 Can't open data connection\r\n");
     ASSERT_TRUE(peer.Join());
     EXPECT_TRUE(closed);
     EXPECT_EQ("", early);
@@ -466,7 +466,7 @@ TEST_F(DataConnectionTest, RefusedPortIsAServerErrorAndNoTransferIsSent)
     SOCKET s = BeginExchange("ftp", "127.0.0.42");
     ASSERT_NE(INVALID_SOCKET, s);
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error",
                  "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());

@@ -4,11 +4,14 @@
 #include "ftp_daemon.h"
 #include "peer.h"
 
+#include <atomic>
+#include <memory>
 #include <regex>
 #include <vector>
 
 #include "app/appstate.h"
 #include "app/mainwindow.h"
+#include "app/handover.h"
 #include "net/netio.h"
 #include "net/watchdog.h"
 #include "post/post.h"
@@ -366,6 +369,16 @@ INSTANTIATE_TEST_SUITE_P(
                        {"AUTH TLS"}, "00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00"}),
     [](const ::testing::TestParamInfo<ConnectionCase> &info) { return std::string(info.param.name); });
 
+TEST_F(DaemonPostTest, PasswordWithIacBytesLogsIn)
+{
+    // Sent as they stand, 0xFF 0xFB would be a Telnet command that the daemon takes out.
+    WriteLogin(kAddress, "ovraff", "se\xFF\xFB" "cret");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectStored(".project", OnPattern("EST"));
+}
+
 // Scripted peers: each test has its own address, so no listener is ever shared.
 class ScriptedPostTest : public OvraTest {
 protected:
@@ -382,6 +395,13 @@ protected:
         lstrcpyA(g_LoginInfo.user, "ovra");
         lstrcpyA(g_LoginInfo.password, "secret");
     }
+
+    // The window logged in to a scripted server on a fresh address that plays one normal
+    // session; what it stored is kept in stored.
+    void StartWithServer();
+
+    std::vector<std::string> stored;
+    std::unique_ptr<ScriptedPeer> server;
 };
 
 // Replies the peer gives; empty means the command is not expected to arrive.
@@ -424,6 +444,15 @@ void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::strin
             control.Send(script.stored);
         }
     }
+}
+
+void ScriptedPostTest::StartWithServer()
+{
+    std::string host = NextAddress();
+    server.reset(new ScriptedPeer(host.c_str(), kFtpPort));
+    ASSERT_TRUE(server->listening());
+    server->Start([this](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &stored); });
+    StartWithLogin(host);
 }
 
 TEST_F(ScriptedPostTest, SendsExactlyLoginPortStorAndQuit)
@@ -516,8 +545,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"PortRefused", [](FtpScript *s) { s->port = "500 Illegal PORT\r\n"; },
                     "500 Illegal PORT\r\n\r\nTurning on Passive mode in Settings > Connection may help.",
                     {"USER ovra", "PASS secret", "PORT"}, 0},
-        FailureCase{"StorWithDataAlreadyOpen", [](FtpScript *s) { s->stor = "125 already open\r\n"; },
-                    "125 already open\r\n", kStore, 0},
+        FailureCase{"StorWithoutDataConnection", [](FtpScript *s) { s->stor = "425 no data\r\n"; },
+                    "425 no data\r\n\r\nTurning on Passive mode in Settings > Connection may help.", kStore, 0},
         FailureCase{"StoreNotConfirmed", [](FtpScript *s) { s->stored = "451 local error\r\n"; },
                     "451 local error\r\n", kStore, 1},
         FailureCase{"QuitRefused", [](FtpScript *s) { s->quit = "500 what?\r\n"; },
@@ -546,18 +575,13 @@ TEST_F(ScriptedPostTest, AutoPostOnWithTheServerDownStillSetsTheFlag)
 
 TEST_F(ScriptedPostTest, OffLineHasNoAddressAndEndsInSpaceWithoutAZone)
 {
-    std::string host = NextAddress();
-    ScriptedPeer peer(host.c_str(), kFtpPort);
-    ASSERT_TRUE(peer.listening());
-    std::vector<std::string> data;
-    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
-    StartWithLogin(host);
+    StartWithServer();
     Command(IDM_POST_OFF);
-    ASSERT_TRUE(peer.Join());
+    ASSERT_TRUE(server->Join());
     EXPECT_TRUE(boxes.Take().empty());
-    ASSERT_EQ(1u, data.size());
-    EXPECT_TRUE(std::regex_match(data[0], std::regex(std::string("OVRA OFF ") + kTimePattern + "\r\n")))
-        << data[0];
+    ASSERT_EQ(1u, stored.size());
+    EXPECT_TRUE(std::regex_match(stored[0], std::regex(std::string("OVRA OFF ") + kTimePattern + "\r\n")))
+        << stored[0];
     EXPECT_TRUE(Checked(IDM_POST_OFF));
     EXPECT_FALSE(Checked(IDM_POST_ON));
     ExpectIdle();
@@ -628,6 +652,124 @@ TEST_F(ScriptedPostTest, RefusedNameLookUpFailsTheLineInsteadOfDroppingTheName)
     EXPECT_EQ("[10036] Operation now in progress", seen[0].text);
     EXPECT_FALSE(Checked(IDM_POST_ON));
     ExpectIdle();
+}
+
+TEST_F(ScriptedPostTest, PasswordWithALineBreakIsRefusedBeforeItsCommand)
+{
+    StartWithServer();
+    lstrcpyA(g_LoginInfo.password, "secret\r\nDELE .project");  // as a stored value can decode
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(server->Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("The FTP password holds a line break, so it was not sent.", seen[0].text);
+    EXPECT_EQ(std::vector<std::string>{"USER ovra"}, server->Transcript());
+    ExpectIdle();
+}
+
+TEST_F(ScriptedPostTest, SessionEndDuringAPostingEndsItQuietlyAndPostsOff)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    WriteIni("Settings", "AutoPost", "2");  // Off at the end, nothing at the start
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) {
+        PeerConnection held = p.Accept();  // the On posting waits for its greeting
+        SendNotifyMessageA(g_hMainWindow, WM_ENDSESSION, TRUE, 0);
+        held.WaitForClose();
+        PlayFtp(p, FtpScript(), &data);
+    });
+    StartWithLogin(host);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    EXPECT_TRUE(boxes.Take().empty());
+    ASSERT_EQ(1u, data.size());
+    EXPECT_EQ(0u, data[0].rfind("OVRA OFF ", 0)) << data[0];
+    ExpectIdle();
+}
+
+// The hand-off: a second copy started with a word while this window's command waits.
+std::atomic<bool> g_queued{false};
+
+void CALLBACK WatchQueue(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    if (QueuedCommandCount() >= 2 && !g_queued.exchange(true))  // the word's posting, Exit
+        KillTimer(nullptr, timer);
+}
+
+class HandOverTest : public ScriptedPostTest {
+protected:
+    HandOverTest()
+    {
+        g_queued = false;
+        SetTimer(nullptr, 0, 10, WatchQueue);
+    }
+    // From a peer's thread: starts "ovra.exe word", which finds this test's window, and
+    // returns once the window has queued what it handed over (or after 20 s).
+    void HandOver(const char *word)
+    {
+        second = LaunchOvra(word);
+        for (int i = 0; i < 2000 && !g_queued; i++)
+            Sleep(10);
+    }
+    // The window runs what was queued, Exit last; then the second copy ends too.
+    void ExpectBothEnd(const std::vector<std::string> &data, std::vector<std::string> lines)
+    {
+        EXPECT_TRUE(PumpUntil([&] { return !AppRunning(); }));
+        EXPECT_EQ(0, WaitForExit(second));
+        EndOvra(second);
+        EXPECT_TRUE(boxes.Take().empty());
+        ASSERT_EQ(lines.size(), data.size());
+        for (size_t i = 0; i < lines.size(); i++)
+            EXPECT_EQ(0u, data[i].rfind(lines[i], 0)) << data[i];
+    }
+    OvraProcess second;
+};
+
+TEST_F(HandOverTest, OnHandedOverDuringAutoPostAtStartRunsAfterIt)
+{
+    std::string host = NextAddress();
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    WriteLogin(host.c_str(), "ovra", "secret");
+    WriteIni("Settings", "AutoPost", "1");
+    std::vector<std::string> data;
+    peer.Start([&](ScriptedPeer &p) {
+        // The window handles no sent message before Auto Post's On waits for this server.
+        while (FindWindowA("OvraMain", nullptr) == nullptr)
+            Sleep(10);
+        HandOver("On");
+        for (int session = 0; session < 3; session++)  // On, the On handed over, Off at exit
+            PlayFtp(p, FtpScript(), &data);
+    });
+    ASSERT_EQ(0, StartApp());
+    ExpectBothEnd(data, {"OVRA ON ", "OVRA ON ", "OVRA OFF "});
+    ASSERT_TRUE(peer.Join());
+}
+
+TEST_F(HandOverTest, OffHandedOverDuringAQueryWaitsForItsAnswer)
+{
+    std::string host = NextAddress();
+    ScriptedPeer finger(host.c_str(), kFingerPort), ftp(host.c_str(), kFtpPort);
+    ASSERT_TRUE(finger.listening() && ftp.listening());
+    finger.Start([&](ScriptedPeer &p) {
+        PeerConnection c = p.Accept();
+        c.ReadLine();
+        HandOver("Off");
+        c.Send("answered\r\n");
+    });
+    std::vector<std::string> data;
+    ftp.Start([&](ScriptedPeer &p) { PlayFtp(p, FtpScript(), &data); });
+    StartWithLogin(host);
+    boxes.OnDialog("Finger Query", [&](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_QUERY, ("u@" + host).c_str());
+        PressButton(dialog, IDOK);
+    });
+    Command(IDM_FINGER);
+    EXPECT_EQ("answered\r\n", PaneText());
+    ExpectBothEnd(data, {"OVRA OFF "});
+    ASSERT_TRUE(finger.Join() && ftp.Join());
 }
 
 }  // namespace

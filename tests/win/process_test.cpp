@@ -108,6 +108,22 @@ TEST_F(ProcessTest, WordsThatOnlyContainOnAreIgnored)
     EXPECT_TRUE(seen.empty());
 }
 
+TEST_F(ProcessTest, OnOrOffInTheProgramsOwnPathIsNoWord)
+{
+    for (const char *folder : {"C:\\Stay On Top", "C:\\stay-on-top"}) {
+        std::string exe = std::string(folder) + "\\ovra.exe";
+        CreateDirectoryA(folder, nullptr);
+        ASSERT_TRUE(CopyFileA(OvraExePath().c_str(), exe.c_str(), FALSE)) << exe;
+        // Quoted as Explorer starts it when the path has blanks, bare when it has none.
+        first = LaunchCommandLine(exe.find(' ') != std::string::npos ? "\"" + exe + "\"" : exe);
+        HWND window = WaitForMainWindow(first);
+        ASSERT_NE(nullptr, window) << exe << " posted and ended";
+        PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+        EXPECT_EQ(0, WaitForExit(first));
+        EndOvra(first);
+    }
+}
+
 TEST_F(ProcessTest, WindowOpensWhereItWasSaved)
 {
     HWND window = StartFirst();

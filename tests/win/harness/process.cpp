@@ -19,10 +19,15 @@ std::string OvraExePath()
 
 OvraProcess LaunchOvra(const std::string &arguments)
 {
-    OvraProcess p;
     std::string line = "\"" + OvraExePath() + "\"";
     if (!arguments.empty())
         line += " " + arguments;
+    return LaunchCommandLine(line);
+}
+
+OvraProcess LaunchCommandLine(const std::string &line)
+{
+    OvraProcess p;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::vector<char> text(line.begin(), line.end());

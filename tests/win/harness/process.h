@@ -19,6 +19,8 @@ std::string WindowsPath(const std::string &unixPath);
 // The program under test, from the OVRA_EXE environment value (a Unix path under Wine).
 std::string OvraExePath();
 OvraProcess LaunchOvra(const std::string &arguments);
+// Starts a process with this whole command line (the program's path first).
+OvraProcess LaunchCommandLine(const std::string &line);
 // The process's main window once start-up has shown it (null after timeoutMs).
 HWND WaitForMainWindow(const OvraProcess &p, DWORD timeoutMs = 20000);
 // Waits for the process to end, closing any message box it shows meanwhile (recorded in
