@@ -446,7 +446,8 @@ TEST_F(DataConnectionTest, ReplyOtherThan150IsAServerErrorWithoutAccept)
     ASSERT_NE(INVALID_SOCKET, s);
     char command[64] = "STOR .project";
     EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
-    ExpectOneBox("Ovra FTP Error", "425 Can't open data connection\r\n");
+    ExpectOneBox("Ovra FTP Error", "425 Can't open data connection\r\n\r\n"
+                                   "Turning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
     EXPECT_TRUE(closed);
     EXPECT_EQ("", early);
