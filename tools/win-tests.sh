@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# The Windows tests under Wine, with the real and scripted servers they talk to. Run by
-# tools/test-all inside a private network namespace (loopback only), so nothing a test does
-# can reach another machine: name look-ups go to the tests' own name server.
+# The Windows tests under Wine, with the real and scripted servers they talk to, for each
+# build named (default x86_64; i686 runs under tools/wine32). Arguments after -- go to ctest,
+# e.g. tools/win-tests.sh i686 -- -R shell_test. Run by tools/test-all inside a private
+# network namespace (loopback only), so nothing a test does can reach another machine: name
+# look-ups go to the tests' own name server.
 set -u
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
+arches=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do arches+=("$1"); shift; done
+[ "${1:-}" = -- ] && shift
+[ ${#arches[@]} -eq 0 ] && arches=(x86_64)
 export OVRA_TEST_TMP=$(mktemp -d /tmp/ovra-test.XXXXXX)
 chmod 755 "$OVRA_TEST_TMP"
 
@@ -23,10 +29,15 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 status=0
-wine_env_start "$OVRA_TEST_TMP/wine"
-wine_env_services
 for s in tests/servers/*.sh; do
     bash "$s" start || { echo "cannot start $(basename "$s" .sh)"; status=1; }
 done
-(cd build/x86_64 && ctest --output-on-failure) || status=1
+for arch in "${arches[@]}"; do
+    echo "== windows tests of the $arch build"
+    wine_env_arch "$arch"
+    wine_env_start "$OVRA_TEST_TMP/wine-$arch"
+    wine_env_services
+    (cd "build/$arch" && ctest --output-on-failure "$@") || status=1
+    wine_env_stop
+done
 exit $status

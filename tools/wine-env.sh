@@ -4,6 +4,13 @@
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+WINE_ENV_TOOLS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+# Which Wine runs the next prefix: the 64-bit one, or for the i686 build the private 32-bit
+# one of tools/wine32.sh (same wineserver).
+wine_env_arch() {  # $1: x86_64 or i686
+    if [ "$1" = i686 ]; then WINE="$WINE_ENV_TOOLS/wine32"; else WINE=/usr/lib/wine/wine64; fi
+}
 
 wine_env_start() {
     local base=${1:-$(mktemp -d /tmp/ovra-wine.XXXXXX)}
