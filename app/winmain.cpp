@@ -5,6 +5,7 @@
 
 #include "app/appstate.h"
 #include "app/startup.h"
+#include "app/systemdll.h"
 
 // The command line is split in place, so work on a copy of the system's text.
 static std::vector<char> CopyCommandLine(void)
@@ -16,6 +17,7 @@ static std::vector<char> CopyCommandLine(void)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    RestrictDllSearch();
     std::vector<char> commandLine = CopyCommandLine();
     if (ActivateRunningInstance(commandLine.data()) == 1)
         return 0;

@@ -1,12 +1,32 @@
 // ovra.exe as a whole: one copy per desktop, the hand-off of On and Off, exit codes, the
-// saved window position and the start-up show state.
+// saved window position, the start-up show state and the DLLs it loads.
 #include <gtest/gtest.h>
+
+#include <list>
 
 #include "app.h"
 #include "process.h"
 #include "res/resource.h"
 
 namespace {
+
+// Wine prefers its built-in DLLs to files of the same name; Windows has no built-in ones and
+// loads the file it finds. This makes Wine do the same for one DLL, for ovra.exe only.
+struct NativeFirst {
+    HKEY key = nullptr;
+    const char *name;
+    explicit NativeFirst(const char *dll) : name(dll)
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\ovra.exe\\DllOverrides",
+                        0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"native,builtin", 15);
+    }
+    ~NativeFirst()
+    {
+        RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    }
+};
 
 class ProcessTest : public ::testing::Test {
 protected:
@@ -141,6 +161,45 @@ TEST_F(ProcessTest, NonZeroAutoPostStartsMinimisedAndPostsOffAtExit)
     // Nothing was posted at start (2 is not 1), but Off was attempted at exit.
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("[10061] Connection refused", seen[0].text);
+}
+
+// A DLL that leaves "<its path>.loaded" when anything loads it, copied beside a copy of
+// ovra.exe and into the folder it starts in as ctl3d32.dll (which Ovra loads itself),
+// uxtheme.dll (which the system loads by name once windows exist: only the search that Ovra
+// restricts at start keeps it from the program's folder) and wsock32.dll (an import of older
+// builds, which Windows would take from beside the exe).
+TEST_F(ProcessTest, DllsPlantedBesideTheProgramOrInTheCurrentFolderAreNeverLoaded)
+{
+    const char *plant = getenv("OVRA_PLANT_DLL");
+    ASSERT_NE(nullptr, plant);
+    std::string base = WindowsPath(getenv("OVRA_TEST_TMP")) + "\\plant";
+    std::string folders[] = {base + "\\exe", base + "\\cwd"};
+    const char *names[] = {"ctl3d32", "uxtheme", "wsock32"};
+    CreateDirectoryA(base.c_str(), nullptr);
+    for (const std::string &folder : folders) {
+        CreateDirectoryA(folder.c_str(), nullptr);
+        for (const char *name : names)
+            ASSERT_TRUE(CopyFileA(WindowsPath(plant).c_str(),
+                                  (folder + "\\" + name + ".dll").c_str(), FALSE));
+    }
+    std::string exe = folders[0] + "\\ovra.exe";
+    ASSERT_TRUE(CopyFileA(OvraExePath().c_str(), exe.c_str(), FALSE));
+    std::list<NativeFirst> nativeFirst;
+    for (const char *name : names)
+        nativeFirst.emplace_back(name);
+    first = LaunchOvra("", exe, folders[1].c_str());
+    ASSERT_TRUE(first.started);
+    HWND window = WaitForMainWindow(first);
+    if (window != nullptr)
+        PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0, WaitForExit(first));
+    nativeFirst.clear();
+    EXPECT_NE(nullptr, window);
+    for (const std::string &folder : folders)
+        for (const char *name : names)
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+                      GetFileAttributesA((folder + "\\" + name + ".dll.loaded").c_str()))
+                << folder << "\\" << name << ".dll was loaded";
 }
 
 }  // namespace

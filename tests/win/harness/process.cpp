@@ -17,10 +17,11 @@ std::string OvraExePath()
     return unixPath == nullptr ? "ovra.exe" : WindowsPath(unixPath);
 }
 
-OvraProcess LaunchOvra(const std::string &arguments)
+OvraProcess LaunchOvra(const std::string &arguments, const std::string &exe,
+                       const char *directory)
 {
     OvraProcess p;
-    std::string line = "\"" + OvraExePath() + "\"";
+    std::string line = "\"" + (exe.empty() ? OvraExePath() : exe) + "\"";
     if (!arguments.empty())
         line += " " + arguments;
     STARTUPINFOA startup = {};
@@ -28,7 +29,7 @@ OvraProcess LaunchOvra(const std::string &arguments)
     std::vector<char> text(line.begin(), line.end());
     text.push_back('\0');
     p.started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &p.info) != FALSE;
+                               directory, &startup, &p.info) != FALSE;
     return p;
 }
 

@@ -18,7 +18,9 @@ struct OvraProcess {
 std::string WindowsPath(const std::string &unixPath);
 // The program under test, from the OVRA_EXE environment value (a Unix path under Wine).
 std::string OvraExePath();
-OvraProcess LaunchOvra(const std::string &arguments);
+// Starts the program under test, or the copy exe, in the current folder or directory.
+OvraProcess LaunchOvra(const std::string &arguments, const std::string &exe = "",
+                       const char *directory = nullptr);
 // The process's main window once start-up has shown it (null after timeoutMs).
 HWND WaitForMainWindow(const OvraProcess &p, DWORD timeoutMs = 20000);
 // Waits for the process to end, closing any message box it shows meanwhile (recorded in
