@@ -105,10 +105,10 @@ BOOL SaveWindowPosition(void)
 {
     RECT r;
     GetWindowRect(g_hMainWindow, &r);
-    WriteProfileInt("WindowPosition", "X", r.left, PROFILE_FILE);
-    WriteProfileInt("WindowPosition", "Y", r.top, PROFILE_FILE);
-    WriteProfileInt("WindowPosition", "Width", r.right - r.left, PROFILE_FILE);
-    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, PROFILE_FILE);
+    WriteProfileInt("WindowPosition", "X", r.left, ProfilePath());
+    WriteProfileInt("WindowPosition", "Y", r.top, ProfilePath());
+    WriteProfileInt("WindowPosition", "Width", r.right - r.left, ProfilePath());
+    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, ProfilePath());
 }
 
 INT_PTR RunDialog(LPARAM parameter, DLGPROC procedure, const char *templateName, HWND owner)

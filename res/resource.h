@@ -39,5 +39,6 @@
 #define IDS_FTP_ERROR      7
 #define IDS_NO_MEMORY      8
 #define IDS_FREE_FAILED    9
+#define IDS_SETTINGS_UNSAVED 30  // formats: one %s, a file's path
 
 #endif

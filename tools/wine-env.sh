@@ -39,6 +39,16 @@ wine_env_start() {
     "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
 }
 
+# Ovra's settings file in the prefix, %APPDATA%\Ovra\ovra.ini, with its folder made.
+wine_env_ini() {
+    local roaming
+    for roaming in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming; do
+        [ -d "$roaming" ] && break
+    done
+    [ -d "$roaming" ] || return 1
+    mkdir -p "$roaming/Ovra" && echo "$roaming/Ovra/ovra.ini"
+}
+
 # Maps the three services to unprivileged ports inside the prefix only.
 wine_env_services() {
     local etc="$WINEPREFIX/drive_c/windows/system32/drivers/etc"

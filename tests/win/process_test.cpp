@@ -1,6 +1,8 @@
 // ovra.exe as a whole: one copy per desktop, the hand-off of On and Off, exit codes, the
-// saved window position, the start-up show state and the DLLs it loads.
+// saved window position, the start-up show state, the settings file of older versions and
+// the DLLs it loads.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <list>
 
@@ -27,6 +29,28 @@ struct NativeFirst {
         RegCloseKey(key);
     }
 };
+
+std::string WindowsFolderFile(const char *name)
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\" + name;
+}
+
+// Where a 32-bit version's writes to C:\Windows\ovra.ini went under file virtualization.
+std::string VirtualStoreIni()
+{
+    char local[MAX_PATH];
+    SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+    std::string windows = WindowsFolderFile("ovra.ini");
+    return std::string(local) + "\\VirtualStore" + windows.substr(2);
+}
+
+void CreateFolders(const std::string &file)
+{
+    for (size_t at = file.find('\\', 3); at != std::string::npos; at = file.find('\\', at + 1))
+        CreateDirectoryA(file.substr(0, at).c_str(), nullptr);
+}
 
 class ProcessTest : public ::testing::Test {
 protected:
@@ -161,6 +185,69 @@ TEST_F(ProcessTest, NonZeroAutoPostStartsMinimisedAndPostsOffAtExit)
     // Nothing was posted at start (2 is not 1), but Off was attempted at exit.
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("[10061] Connection refused", seen[0].text);
+}
+
+struct ImportCase {
+    const char *virtualStore;  // null: no such file
+    const char *windows;
+    const char *taken;
+};
+
+TEST_F(ProcessTest, FirstStartTakesOverTheOldSettingsFileAndLeavesItAlone)
+{
+    const ImportCase cases[] = {
+        {nullptr, "[Login]\r\nHost=old.example\r\n", "[Login]\r\nHost=old.example\r\n"},
+        {"[Login]\r\nHost=virtual.example\r\n", "[Login]\r\nHost=old.example\r\n",
+         "[Login]\r\nHost=virtual.example\r\n"},
+    };
+    const std::string windowsIni = WindowsFolderFile("ovra.ini");
+    const std::string virtualIni = VirtualStoreIni();
+    for (const ImportCase &c : cases) {
+        SCOPED_TRACE(c.taken);
+        RemoveIni();
+        CreateFolders(virtualIni);
+        if (c.virtualStore != nullptr) {
+            ASSERT_TRUE(WriteFileBytes(virtualIni, c.virtualStore));
+        }
+        ASSERT_TRUE(WriteFileBytes(windowsIni, c.windows));
+        HWND window = StartFirst();
+        ASSERT_NE(nullptr, window);
+        EXPECT_EQ(c.taken, IniFileBytes());
+        // Changes go to the user's own file only.
+        SendMessageA(window, WM_COMMAND, IDM_SAVE_POSITION, 0);
+        PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+        EXPECT_EQ(0, WaitForExit(first));
+        EndOvra(first);
+        EXPECT_NE(std::string::npos, IniFileBytes().find("[WindowPosition]"));
+        EXPECT_EQ(c.windows, FileBytes(windowsIni));
+        if (c.virtualStore != nullptr) {
+            EXPECT_EQ(c.virtualStore, FileBytes(virtualIni));
+        }
+        DeleteFileA(windowsIni.c_str());
+        DeleteFileA(virtualIni.c_str());
+    }
+}
+
+TEST_F(ProcessTest, ASettingsFileThatCannotBeWrittenIsReportedOnceWithItsName)
+{
+    RemoveIni();
+    // A folder standing where the file belongs defeats a write even for root.
+    ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
+    HWND window = StartFirst();
+    ASSERT_NE(nullptr, window);
+    PostMessageA(window, WM_COMMAND, IDM_SAVE_POSITION, 0);
+    HWND box = WaitForBox(first);
+    ASSERT_NE(nullptr, box);
+    SeenBox seen = CloseBox(box);
+    EXPECT_EQ("Ovra Error", seen.caption);
+    EXPECT_NE(std::string::npos, seen.text.find(IniPath())) << seen.text;
+    // Later writes of the same run fail as quietly as Windows lets them.
+    PostMessageA(window, WM_COMMAND, IDM_SAVE_POSITION, 0);
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    std::vector<SeenBox> later;
+    EXPECT_EQ(0, WaitForExit(first, &later));
+    EXPECT_TRUE(later.empty());
+    RemoveDirectoryA(IniPath().c_str());
 }
 
 // A DLL that leaves "<its path>.loaded" when anything loads it, copied beside a copy of
