@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/ctl3d.h"
+#include "app/help.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/watchdog.h"
@@ -10,8 +11,6 @@
 #include "res/resource.h"
 #include "settings/dialogs.h"
 #include "settings/profile.h"
-
-#define HELP_FILE "ovra.hlp"
 
 enum { kTitleSize = 128, kOutputPaneStyle = 0x503008C4 };
 
@@ -50,7 +49,6 @@ int ExitMainWindow(int autoPostFlag)
     NetAbandon();
     if (autoPostFlag != 0)
         SendCommand(g_hMainWindow, IDM_POST_OFF);
-    WinHelpA(g_hMainWindow, HELP_FILE, HELP_QUIT, 0);
     int result = NetCleanup();
     if (result != 0) {
         WSASetLastError(result);
@@ -116,17 +114,6 @@ INT_PTR RunDialog(LPARAM parameter, DLGPROC procedure, const char *templateName,
     return DialogBoxParamA(g_hInstance, templateName, owner, procedure, parameter);
 }
 
-static void OpenHelp(void)
-{
-    WinHelpA(g_hMainWindow, HELP_FILE, HELP_CONTENTS, 0);
-}
-
-static void SearchHelp(void)
-{
-    OpenHelp();
-    WinHelpA(g_hMainWindow, HELP_FILE, HELP_COMMAND, (ULONG_PTR) "Search()");
-}
-
 static void Exit(LPARAM lParam)
 {
     g_ExitCode = LOWORD(lParam);
@@ -140,13 +127,13 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo); break;
     case IDM_FINGER:        RunDialog(0, FingerBox, "Finger", g_hOutputPane); break;
     case IDM_WEB:           RunDialog(0, WebBox, "Web", g_hOutputPane); break;
-    case IDM_HELP_CONTENTS: OpenHelp(); break;
+    case IDM_HELP_CONTENTS: ShowHelp(false); break;
     case IDM_EXIT:          Exit(lParam); break;
     case IDM_FTP_LOGIN:     RunDialog((LPARAM)&g_LoginInfo, LoginBox, "Login", g_hMainWindow); break;
     case IDM_ABOUT:         RunDialog(0, AboutBox, "About", g_hMainWindow); break;
     case IDM_SAVE_POSITION: SaveWindowPosition(); break;
     case IDM_COPY:          SendMessageA(g_hOutputPane, WM_COPY, 0, 0); break;
-    case IDM_HELP_SEARCH:   SearchHelp(); break;
+    case IDM_HELP_SEARCH:   ShowHelp(true); break;
     case IDM_CLEAR:         ClearOutput(); break;
     case IDM_AUTO_POST:     ToggleAutoPost(&g_AutoPostFlag); break;
     case IDM_TIME_ZONE:     RunDialog(0, TimezoneBox, "Timezone", g_hMainWindow); break;

@@ -40,5 +40,6 @@
 #define IDS_NO_MEMORY      8
 #define IDS_FREE_FAILED    9
 #define IDS_SETTINGS_UNSAVED 30  // formats: one %s, a file's path
+#define IDS_HELP_UNAVAILABLE 31
 
 #endif

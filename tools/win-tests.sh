@@ -28,6 +28,18 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# Help pages open in the prefix's web browser: a recorder that notes each address it is asked
+# to open, one line of $OVRA_TEST_TMP/browser.log. A prefix made without the HTML engine has
+# no .html association of its own.
+browser_recorder() {
+    local recorder="$OVRA_TEST_TMP/browser"
+    printf '#!/bin/sh\necho "$*" >>"%s"\n' "$OVRA_TEST_TMP/browser.log" >"$recorder"
+    chmod +x "$recorder"
+    "$WINE" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1
+}
+
 status=0
 for s in tests/servers/*.sh; do
     bash "$s" start || { echo "cannot start $(basename "$s" .sh)"; status=1; }
@@ -37,6 +49,7 @@ for arch in "${arches[@]}"; do
     wine_env_arch "$arch"
     wine_env_start "$OVRA_TEST_TMP/wine-$arch"
     wine_env_services
+    browser_recorder
     (cd "build/$arch" && ctest --output-on-failure "$@") || status=1
     wine_env_stop
 done
