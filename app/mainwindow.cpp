@@ -12,7 +12,7 @@
 #include "settings/dialogs.h"
 #include "settings/profile.h"
 
-enum { kTitleSize = 128, kOutputPaneStyle = 0x503008C4 };
+enum { kTitleSize = 128, kOutputPaneStyle = 0x503008C4, kPanePoints = 10 };
 
 static void SendCommand(HWND window, WPARAM command)
 {
@@ -23,6 +23,28 @@ static void CreateOutputPane(HWND window)
 {
     g_hOutputPane = CreateWindowExA(0, "EDIT", "", kOutputPaneStyle, 0, 0, 1, 1, window,
                                     (HMENU)0, g_hInstance, nullptr);
+}
+
+// The stock fixed font is a raster font drawn for 96 dots per inch and stays that small on
+// a screen scaled larger. There a TrueType fixed-pitch font as wide per character as the
+// stock one at 96 (10 points), scaled to the screen, keeps the pane as legible as the menu.
+static HFONT CreatePaneFont(void)
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (dpi <= USER_DEFAULT_SCREEN_DPI)
+        return (HFONT)GetStockObject(SYSTEM_FIXED_FONT);
+    return CreateFontA(-MulDiv(kPanePoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       FIXED_PITCH | FF_MODERN, "Courier New");
+}
+
+static void ReleasePaneFont(void)
+{
+    HGDIOBJ font = (HGDIOBJ)SendMessageA(g_hOutputPane, WM_GETFONT, 0, 0);
+    SendMessageA(g_hOutputPane, WM_SETFONT, 0, 0);
+    DeleteObject(font);  // a stock font is left as it is
 }
 
 int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
@@ -39,7 +61,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
         SendCommand(g_hMainWindow, IDM_POST_ON);
         CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
     }
-    SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FIXED_FONT), 0);
+    SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)CreatePaneFont(), 0);
     return 0;
 }
 
@@ -157,6 +179,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_DESTROY:
         Ctl3dStop(g_hInstance);
         ExitMainWindow(g_AutoPostFlag);
+        ReleasePaneFont();
         PostQuitMessage(g_ExitCode);
         return 0;
     case WM_SIZE:
