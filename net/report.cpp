@@ -29,6 +29,10 @@ int ShowText(UINT style, UINT captionId, const char *text, HWND owner)
     char caption[kTextSize];
     LoadText(captionId, caption);
     MessageBeep(style);
+    // While the main window is hidden or minimised (Auto Post at start, a posting from the
+    // command line, closing) nothing else would bring the box before the user's windows.
+    if (owner == nullptr || !IsWindowVisible(owner) || IsIconic(owner))
+        style |= MB_SETFOREGROUND;
     return MessageBoxA(owner, text, caption, style);
 }
 

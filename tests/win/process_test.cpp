@@ -1,6 +1,6 @@
 // ovra.exe as a whole: one copy per desktop, the hand-off of On and Off, exit codes, the
-// saved window position, the start-up show state, the settings file of older versions and
-// the DLLs it loads.
+// saved window position, the start-up show state, the settings file of older versions,
+// the DLLs it loads, and its windows before the user's others.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -11,6 +11,14 @@
 #include "res/resource.h"
 
 namespace {
+
+// A window of the test's own that has the foreground, as the user's other work would.
+struct OtherWindow {
+    HWND window = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                                  nullptr, nullptr, nullptr, nullptr);
+    OtherWindow() { SetForegroundWindow(window); }
+    ~OtherWindow() { DestroyWindow(window); }
+};
 
 // Wine prefers its built-in DLLs to files of the same name; Windows has no built-in ones and
 // loads the file it finds. This makes Wine do the same for one DLL, for ovra.exe only.
@@ -105,6 +113,17 @@ TEST_F(ProcessTest, SecondStartRestoresTheFirstAndExitsZero)
     EXPECT_TRUE(IsWindow(window));
     // The second start created no window of its own.
     EXPECT_EQ(window, FindWindowA("OvraMain", nullptr));
+}
+
+TEST_F(ProcessTest, SecondStartBringsTheFirstToTheFront)
+{
+    HWND window = StartFirst();
+    ASSERT_NE(nullptr, window);
+    OtherWindow other;
+    ASSERT_EQ(other.window, GetForegroundWindow());
+    second = LaunchOvra("");
+    EXPECT_EQ(0, WaitForExit(second));
+    EXPECT_EQ(window, GetForegroundWindow());
 }
 
 TEST_F(ProcessTest, SecondStartWithAWordMakesTheFirstPostAndClose)
