@@ -54,6 +54,16 @@ std::string VirtualStoreIni()
     return std::string(local) + "\\VirtualStore" + windows.substr(2);
 }
 
+// Removes a file or folder a test made outside the settings file, also when it stops early.
+struct Removed {
+    std::string path;
+    ~Removed()
+    {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(path.c_str());
+    }
+};
+
 void CreateFolders(const std::string &file)
 {
     for (size_t at = file.find('\\', 3); at != std::string::npos; at = file.find('\\', at + 1))
@@ -219,12 +229,13 @@ TEST_F(ProcessTest, FirstStartTakesOverTheOldSettingsFileAndLeavesItAlone)
         {"[Login]\r\nHost=virtual.example\r\n", "[Login]\r\nHost=old.example\r\n",
          "[Login]\r\nHost=virtual.example\r\n"},
     };
-    const std::string windowsIni = WindowsFolderFile("ovra.ini");
-    const std::string virtualIni = VirtualStoreIni();
+    Removed windowsFile{WindowsFolderFile("ovra.ini")}, virtualFile{VirtualStoreIni()};
+    const std::string &windowsIni = windowsFile.path, &virtualIni = virtualFile.path;
+    CreateFolders(virtualIni);
     for (const ImportCase &c : cases) {
         SCOPED_TRACE(c.taken);
         RemoveIni();
-        CreateFolders(virtualIni);
+        DeleteFileA(virtualIni.c_str());
         if (c.virtualStore != nullptr) {
             ASSERT_TRUE(WriteFileBytes(virtualIni, c.virtualStore));
         }
@@ -242,8 +253,6 @@ TEST_F(ProcessTest, FirstStartTakesOverTheOldSettingsFileAndLeavesItAlone)
         if (c.virtualStore != nullptr) {
             EXPECT_EQ(c.virtualStore, FileBytes(virtualIni));
         }
-        DeleteFileA(windowsIni.c_str());
-        DeleteFileA(virtualIni.c_str());
     }
 }
 
@@ -251,6 +260,7 @@ TEST_F(ProcessTest, ASettingsFileThatCannotBeWrittenIsReportedOnceWithItsName)
 {
     RemoveIni();
     // A folder standing where the file belongs defeats a write even for root.
+    Removed folder{IniPath()};
     ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
     HWND window = StartFirst();
     ASSERT_NE(nullptr, window);
@@ -260,13 +270,12 @@ TEST_F(ProcessTest, ASettingsFileThatCannotBeWrittenIsReportedOnceWithItsName)
     SeenBox seen = CloseBox(box);
     EXPECT_EQ("Ovra Error", seen.caption);
     EXPECT_NE(std::string::npos, seen.text.find(IniPath())) << seen.text;
-    // Later writes of the same run fail as quietly as Windows lets them.
+    // Later failures of the same run show no box.
     PostMessageA(window, WM_COMMAND, IDM_SAVE_POSITION, 0);
     PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
     std::vector<SeenBox> later;
     EXPECT_EQ(0, WaitForExit(first, &later));
     EXPECT_TRUE(later.empty());
-    RemoveDirectoryA(IniPath().c_str());
 }
 
 // A DLL that leaves "<its path>.loaded" when anything loads it, copied beside a copy of
