@@ -1,15 +1,13 @@
 #include "app/ctl3d.h"
 
+#include "app/systemdll.h"
+
 typedef BOOL(WINAPI *Ctl3dCall)(HANDLE);
 
 static Ctl3dCall FindCtl3d(const char *name)
 {
-    HMODULE library = GetModuleHandleA("ctl3d32.dll");
-    if (library == nullptr)
-        library = LoadLibraryA("ctl3d32.dll");
-    if (library == nullptr)
-        return nullptr;
-    return reinterpret_cast<Ctl3dCall>(reinterpret_cast<void *>(GetProcAddress(library, name)));
+    return reinterpret_cast<Ctl3dCall>(
+        reinterpret_cast<void *>(SystemFunction("ctl3d32.dll", name)));
 }
 
 static void CallCtl3d(const char *name, HINSTANCE instance)

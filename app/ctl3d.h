@@ -1,5 +1,5 @@
-// The 3-D controls library, where the system still has one. Modern Windows and Wine have
-// none, and then these calls do nothing.
+// The 3-D controls library, where the system folder still has one (Wine has a built-in
+// one; modern Windows has none, and then these calls do nothing).
 #ifndef OVRA_CTL3D_H
 #define OVRA_CTL3D_H
 

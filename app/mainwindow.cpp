@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/ctl3d.h"
 #include "app/handover.h"
+#include "app/help.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/watchdog.h"
@@ -12,9 +13,7 @@
 #include "settings/dialogs.h"
 #include "settings/profile.h"
 
-#define HELP_FILE "ovra.hlp"
-
-enum { kOutputPaneStyle = 0x503008C4 };
+enum { kOutputPaneStyle = 0x503008C4, kPanePoints = 10 };
 
 void IssueCommand(WPARAM command)
 {
@@ -25,6 +24,28 @@ static void CreateOutputPane(HWND window)
 {
     g_hOutputPane = CreateWindowExA(0, "EDIT", "", kOutputPaneStyle, 0, 0, 1, 1, window,
                                     (HMENU)0, g_hInstance, nullptr);
+}
+
+// The stock fixed font is a raster font drawn for 96 dots per inch and stays that small on
+// a screen scaled larger. There a TrueType fixed-pitch font as wide per character as the
+// stock one at 96 (10 points), scaled to the screen, keeps the pane as legible as the menu.
+static HFONT CreatePaneFont(void)
+{
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (dpi <= USER_DEFAULT_SCREEN_DPI)
+        return (HFONT)GetStockObject(SYSTEM_FIXED_FONT);
+    return CreateFontA(-MulDiv(kPanePoints, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       FIXED_PITCH | FF_MODERN, "Courier New");
+}
+
+static void ReleasePaneFont(void)
+{
+    HGDIOBJ font = (HGDIOBJ)SendMessageA(g_hOutputPane, WM_GETFONT, 0, 0);
+    SendMessageA(g_hOutputPane, WM_SETFONT, 0, 0);
+    DeleteObject(font);  // a stock font is left as it is
 }
 
 int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
@@ -41,7 +62,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
         IssueCommand(IDM_POST_ON);
         CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
     }
-    SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FIXED_FONT), 0);
+    SendMessageA(g_hOutputPane, WM_SETFONT, (WPARAM)CreatePaneFont(), 0);
     return 0;
 }
 
@@ -51,7 +72,6 @@ int ExitMainWindow(int autoPostFlag)
     NetAbandon();
     if (autoPostFlag != 0)
         IssueCommand(IDM_POST_OFF);
-    WinHelpA(g_hMainWindow, HELP_FILE, HELP_QUIT, 0);
     int result = NetCleanup();
     if (result != 0) {
         WSASetLastError(result);
@@ -108,26 +128,15 @@ BOOL SaveWindowPosition(void)
 {
     RECT r;
     GetWindowRect(g_hMainWindow, &r);
-    WriteProfileInt("WindowPosition", "X", r.left, PROFILE_FILE);
-    WriteProfileInt("WindowPosition", "Y", r.top, PROFILE_FILE);
-    WriteProfileInt("WindowPosition", "Width", r.right - r.left, PROFILE_FILE);
-    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, PROFILE_FILE);
+    WriteProfileInt("WindowPosition", "X", r.left, ProfilePath());
+    WriteProfileInt("WindowPosition", "Y", r.top, ProfilePath());
+    WriteProfileInt("WindowPosition", "Width", r.right - r.left, ProfilePath());
+    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, ProfilePath());
 }
 
 INT_PTR RunDialog(LPARAM parameter, DLGPROC procedure, const char *templateName, HWND owner)
 {
     return DialogBoxParamA(g_hInstance, templateName, owner, procedure, parameter);
-}
-
-static void OpenHelp(void)
-{
-    WinHelpA(g_hMainWindow, HELP_FILE, HELP_CONTENTS, 0);
-}
-
-static void SearchHelp(void)
-{
-    OpenHelp();
-    WinHelpA(g_hMainWindow, HELP_FILE, HELP_COMMAND, (ULONG_PTR) "Search()");
 }
 
 static void Exit(LPARAM lParam)
@@ -150,13 +159,13 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo, MayAskUser(lParam)); break;
     case IDM_FINGER:        RunDialog(0, FingerBox, "Finger", g_hOutputPane); break;
     case IDM_WEB:           RunDialog(0, WebBox, "Web", g_hOutputPane); break;
-    case IDM_HELP_CONTENTS: OpenHelp(); break;
+    case IDM_HELP_CONTENTS: ShowHelp(false); break;
     case IDM_EXIT:          Exit(lParam); break;
     case IDM_FTP_LOGIN:     RunDialog((LPARAM)&g_LoginInfo, LoginBox, "Login", g_hMainWindow); break;
     case IDM_ABOUT:         RunDialog(0, AboutBox, "About", g_hMainWindow); break;
     case IDM_SAVE_POSITION: SaveWindowPosition(); break;
     case IDM_COPY:          SendMessageA(g_hOutputPane, WM_COPY, 0, 0); break;
-    case IDM_HELP_SEARCH:   SearchHelp(); break;
+    case IDM_HELP_SEARCH:   ShowHelp(true); break;
     case IDM_CLEAR:         ClearOutput(); break;
     case IDM_AUTO_POST:     ToggleAutoPost(&g_AutoPostFlag); break;
     case IDM_TIME_ZONE:     RunDialog(0, TimezoneBox, "Timezone", g_hMainWindow); break;
@@ -182,6 +191,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         Ctl3dStop(g_hInstance);
         ExitMainWindow(g_AutoPostFlag);
         DropQueuedCommands();  // those handed over meanwhile too
+        ReleasePaneFont();
         PostQuitMessage(g_ExitCode);
         return 0;
     case WM_SIZE:

@@ -17,7 +17,9 @@ int ActivateRunningInstance(char *commandLine)
         return 0;
     ProcessCommandLine(running, commandLine);
     ShowWindow(running, SW_RESTORE);
-    SetFocus(running);
+    // Windows lets the process the user just started hand the foreground on; SetFocus
+    // cannot reach a window of another process.
+    SetForegroundWindow(running);
     return 1;
 }
 

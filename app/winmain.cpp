@@ -4,6 +4,7 @@
 #include "app/appstate.h"
 #include "app/startup.h"
 #include "app/words.h"
+#include "app/systemdll.h"
 
 // The command line is split in place, so work on a copy of the system's text. The program's
 // own path is no command: a folder such as "Stay On Top" would read as the word On.
@@ -30,6 +31,7 @@ static int Run(HINSTANCE instance, int showCommand, char *commandLine)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
 {
+    RestrictDllSearch();
     char *commandLine = CopyCommandLine();
     if (commandLine == nullptr)
         return 1;

@@ -26,11 +26,30 @@ static void LoadText(UINT id, char *text)
 int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner)
 {
     char text[kTextSize];
-    char caption[kTextSize];
     LoadText(textId, text);
+    return ShowText(style, captionId, text, owner);
+}
+
+int ShowText(UINT style, UINT captionId, const char *text, HWND owner)
+{
+    char caption[kTextSize];
     LoadText(captionId, caption);
     MessageBeep(style);
+    // While the main window is hidden or minimised (Auto Post at start, a posting from the
+    // command line, closing) nothing else would bring the box before the user's windows.
+    if (owner == nullptr || !IsWindowVisible(owner) || IsIconic(owner))
+        style |= MB_SETFOREGROUND;
     return MessageBoxA(owner, text, caption, style);
+}
+
+int ShowFileMessage(UINT style, UINT captionId, UINT formatId, const char *path, HWND owner)
+{
+    char format[kTextSize * 2];
+    char text[1025];  // wsprintfA writes at most 1,024 characters and the terminator
+    if (LoadStringA(g_hInstance, formatId, format, sizeof format) == 0)
+        lstrcpyA(format, "%s");
+    wsprintfA(text, format, path);
+    return ShowText(style, captionId, text, owner);
 }
 
 // Winsock shares the thread's last-error value with USER calls, so read it first.
@@ -50,10 +69,7 @@ int ReportFailureText(UINT captionId, const char *text)
 {
     DisarmWatchdog();
     SetBusy(0);
-    char caption[kTextSize];
-    LoadText(captionId, caption);
-    MessageBeep(MB_ICONERROR);
-    MessageBoxA(g_hMainWindow, text, caption, MB_ICONERROR);
+    ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
     if (NetRestart() != 0)
         return ReportWinsockError();
     return -1;

@@ -153,5 +153,5 @@ BOOL ToggleAutoPost(int *autoPostFlag)
     } else {
         CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_UNCHECKED);
     }
-    return WriteProfileInt("Settings", "AutoPost", *autoPostFlag, PROFILE_FILE);
+    return WriteProfileInt("Settings", "AutoPost", *autoPostFlag, ProfilePath());
 }

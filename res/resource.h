@@ -63,6 +63,8 @@
 #define IDS_CERT_OTHER_NAME 31
 #define IDS_CERT_EXPIRED   32
 #define IDS_CERT_INVALID   33
+#define IDS_SETTINGS_UNSAVED 40  // formats: one %s, a file's path
+#define IDS_HELP_UNAVAILABLE 41
 
 // The product token web queries send as their User-Agent; it follows the version resource.
 #define OVRA_USER_AGENT    "Ovra/1.1b2"

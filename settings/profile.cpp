@@ -2,29 +2,134 @@
 
 #include <string.h>
 
+#include <shlobj.h>
+
+#include "app/appstate.h"
+#include "app/paths.h"
+#include "app/systemdll.h"
+#include "net/report.h"
+#include "res/resource.h"
 #include "settings/scramble.h"
+
+static const char kFileName[] = "ovra.ini";
+
+typedef HRESULT(WINAPI *GetFolderPath)(HWND, int, HANDLE, DWORD, LPSTR);
+
+// A folder of the user's profile as Windows names it in the environment of every logon, or
+// from the shell when a parent process left it out.
+static bool UserFolder(const char *variable, int csidl, char *path)
+{
+    DWORD length = GetEnvironmentVariableA(variable, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        return true;
+    auto get = reinterpret_cast<GetFolderPath>(
+        reinterpret_cast<void *>(SystemFunction("shell32.dll", "SHGetFolderPathA")));
+    return get != nullptr && SUCCEEDED(get(nullptr, csidl, nullptr, 0, path));
+}
+
+bool OvraFolder(char *path)
+{
+    if (!UserFolder("APPDATA", CSIDL_APPDATA, path) || !AppendPath(path, kPathSize, "Ovra"))
+        return false;
+    CreateDirectoryA(path, nullptr);  // fails harmlessly when it exists
+    return true;
+}
+
+// Once per run, so that a dialog full of settings gives one box, not one per key.
+static void ReportWriteFailure(const char *path)
+{
+    static bool reported;
+    if (reported)
+        return;
+    reported = true;
+    ShowFileMessage(MB_ICONERROR, IDS_ERROR, IDS_SETTINGS_UNSAVED, path, g_hMainWindow);
+}
+
+// Where older versions kept the file: the Windows folder, or for a 32-bit build that
+// Windows redirected, the same path under %LOCALAPPDATA%\VirtualStore.
+static bool OldWindowsFile(char *path)
+{
+    UINT length = GetWindowsDirectoryA(path, MAX_PATH);
+    return length > 0 && length < MAX_PATH && AppendPath(path, kPathSize, kFileName);
+}
+
+static bool OldVirtualStoreFile(char *path)
+{
+    char windows[kPathSize];
+    if (!OldWindowsFile(windows) || windows[1] != ':' || windows[2] != '\\')
+        return false;
+    // C:\Windows\ovra.ini is kept as VirtualStore\Windows\ovra.ini.
+    return UserFolder("LOCALAPPDATA", CSIDL_LOCAL_APPDATA, path) &&
+           AppendPath(path, kPathSize, "VirtualStore") && AppendPath(path, kPathSize, windows + 3);
+}
+
+// Copies the old file whole when there is one; true when there was one.
+static bool Import(const char *old, const char *path)
+{
+    if (GetFileAttributesA(old) == INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (CopyFileA(old, path, TRUE))
+        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);  // not read-only like its original
+    else
+        ReportWriteFailure(path);
+    return true;
+}
+
+// The first start that finds no file of the user's own takes over the newest old one. The
+// old places are never written again: without administrator rights they cannot be.
+static void ImportOldFile(const char *path)
+{
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return;
+    char old[kPathSize];
+    if (OldVirtualStoreFile(old) && Import(old, path))
+        return;
+    if (OldWindowsFile(old))
+        Import(old, path);
+}
+
+const char *ProfilePath(void)
+{
+    static char path[kPathSize];
+    if (path[0] != '\0')
+        return path;
+    // Without a profile folder the bare name keeps the Windows folder, as before.
+    if (!OvraFolder(path) || !AppendPath(path, kPathSize, kFileName))
+        lstrcpyA(path, kFileName);
+    else
+        ImportOldFile(path);
+    return path;
+}
+
+static BOOL WriteValue(const char *section, const char *key, const char *value, const char *file)
+{
+    BOOL written = WritePrivateProfileStringA(section, key, value, file);
+    if (!written)
+        ReportWriteFailure(file);
+    return written;
+}
 
 BOOL WriteProfileInt(const char *section, const char *key, int value, const char *file)
 {
     char text[kSettingSize];
     FormatDecimal(value, text, sizeof text);
-    return WritePrivateProfileStringA(section, key, text, file);
+    return WriteValue(section, key, text, file);
 }
 
 DWORD ReadProfileText(const char *section, const char *key, const char *defaultText,
                       char *buffer, DWORD size)
 {
-    return GetPrivateProfileStringA(section, key, defaultText, buffer, size, PROFILE_FILE);
+    return GetPrivateProfileStringA(section, key, defaultText, buffer, size, ProfilePath());
 }
 
 BOOL WriteProfileText(const char *section, const char *key, const char *value)
 {
-    return WritePrivateProfileStringA(section, key, value, PROFILE_FILE);
+    return WriteValue(section, key, value, ProfilePath());
 }
 
 int ReadProfileInt(const char *section, const char *key, int defaultValue)
 {
-    return (int)GetPrivateProfileIntA(section, key, defaultValue, PROFILE_FILE);
+    return (int)GetPrivateProfileIntA(section, key, defaultValue, ProfilePath());
 }
 
 // Only values free of line ends and of what the text rules drop are written (a line end

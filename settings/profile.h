@@ -1,16 +1,24 @@
-// Access to "ovra.ini": every read and write goes through the profile functions, key by key.
+// Access to the settings file, "ovra.ini" in the user's own folder %APPDATA%\Ovra: every
+// read and write goes through the profile functions, key by key.
 #ifndef OVRA_PROFILE_H
 #define OVRA_PROFILE_H
 
 #include <windows.h>
 #include "settings/logininfo.h"
 
-#define PROFILE_FILE "ovra.ini"
+enum { kPathSize = MAX_PATH + 32 };
+
+// The folder %APPDATA%\Ovra, created when missing, into path (kPathSize characters).
+// False when the system names no such folder.
+bool OvraFolder(char *path);
+// The full path of the settings file. Its first use in a process imports the file of an
+// older version when the user has none yet (see profile.cpp).
+const char *ProfilePath(void);
 
 // Writes value as signed decimal text under section/key of file.
 BOOL WriteProfileInt(const char *section, const char *key, int value, const char *file);
 
-// Reads a text value of the "ovra.ini" file into buffer (size characters with the terminator).
+// Reads a text value of the settings file into buffer (size characters with the terminator).
 DWORD ReadProfileText(const char *section, const char *key, const char *defaultText,
                       char *buffer, DWORD size);
 BOOL WriteProfileText(const char *section, const char *key, const char *value);

@@ -1,7 +1,7 @@
 # Sourced: installs the Debian packages the build and the tests need, when any is missing.
-OVRA_PACKAGES="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev python3 locales
+OVRA_PACKAGES="cmake make g++ binutils clang libclang-rt-14-dev googletest libgtest-dev python3 locales
  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
- wine64 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic proftpd-mod-crypto
+ wine64 libz-mingw-w64 libc6-i386 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic proftpd-mod-crypto
  openssl lighttpd curl zip unzip iproute2 util-linux"
 # Packages that conflict with the ones above (vsftpd is another "ftp-server"): unpacked into
 # build/debs/NAME and run from there, never installed.

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# The Windows tests under Wine, with the real and scripted servers they talk to. Run by
-# tools/test-all inside a private network namespace (loopback only), so nothing a test does
-# can reach another machine: name look-ups go to the tests' own name server, and the TLS
-# servers' host names are in a hosts file of the namespace's own (Wine ignores addresses
-# in certificates). Arguments go to ctest (e.g. -R post_test).
+# The Windows tests under Wine, with the real and scripted servers they talk to, for each
+# build named (default x86_64; i686 runs under tools/wine32). Arguments after -- go to ctest,
+# e.g. tools/win-tests.sh i686 -- -R shell_test. Run by tools/test-all inside a private
+# network namespace (loopback only), so nothing a test does can reach another machine: name
+# look-ups go to the tests' own name server, and the TLS servers' host names are in a hosts
+# file of the namespace's own (Wine ignores addresses in certificates).
 set -u
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
+arches=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do arches+=("$1"); shift; done
+[ "${1:-}" = -- ] && shift
+[ ${#arches[@]} -eq 0 ] && arches=(x86_64)
 export OVRA_TEST_TMP=$(mktemp -d /tmp/ovra-test.XXXXXX)
 chmod 755 "$OVRA_TEST_TMP"
 
@@ -31,17 +36,36 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-status=0
+# Help pages open in the prefix's web browser: a recorder that notes each address it is asked
+# to open, one line of $OVRA_TEST_TMP/browser.log. A prefix made without the HTML engine has
+# no .html association of its own.
+browser_recorder() {
+    local recorder="$OVRA_TEST_TMP/browser"
+    printf '#!/bin/sh\necho "$*" >>"%s"\n' "$OVRA_TEST_TMP/browser.log" >"$recorder"
+    chmod +x "$recorder"
+    "$WINE" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1
+    "$WINE" reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1
+}
+
 # A Japanese locale of our own (LOCPATH), for the test that needs code page 932.
-locale=build/x86_64/locale/ja_JP.UTF-8
-if [ ! -d "$locale" ]; then
-    mkdir -p "$(dirname "$locale")" && localedef -i ja_JP -f UTF-8 "$locale" ||
-        { echo "cannot build $locale"; status=1; }
-fi
-wine_env_start "$OVRA_TEST_TMP/wine"
-wine_env_services
+japanese_locale() {
+    [ -d "$1" ] && return 0
+    mkdir -p "$(dirname "$1")" && localedef -i ja_JP -f UTF-8 "$1" || { echo "cannot build $1"; return 1; }
+}
+
+status=0
 for s in tests/servers/*.sh; do
     bash "$s" start || { echo "cannot start $(basename "$s" .sh)"; status=1; }
 done
-(cd build/x86_64 && ctest --output-on-failure "$@") || status=1
+for arch in "${arches[@]}"; do
+    echo "== windows tests of the $arch build"
+    japanese_locale "build/$arch/locale/ja_JP.UTF-8" || status=1
+    wine_env_arch "$arch"
+    wine_env_start "$OVRA_TEST_TMP/wine-$arch"
+    wine_env_services
+    browser_recorder
+    (cd "build/$arch" && ctest --output-on-failure "$@") || status=1
+    wine_env_stop
+done
 exit $status

@@ -4,6 +4,13 @@
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+WINE_ENV_TOOLS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+
+# Which Wine runs the next prefix: the 64-bit one, or for the i686 build the private 32-bit
+# one of tools/wine32.sh (same wineserver).
+wine_env_arch() {  # $1: x86_64 or i686
+    if [ "$1" = i686 ]; then WINE="$WINE_ENV_TOOLS/wine32"; else WINE=/usr/lib/wine/wine64; fi
+}
 
 wine_env_start() {
     local base=${1:-$(mktemp -d /tmp/ovra-wine.XXXXXX)}
@@ -30,6 +37,16 @@ wine_env_start() {
     # Start the prefix's background processes now, with their output going nowhere: when a
     # test program starts them they inherit its pipes and ctest waits for them forever.
     "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+# Ovra's settings file in the prefix, %APPDATA%\Ovra\ovra.ini, with its folder made.
+wine_env_ini() {
+    local roaming
+    for roaming in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming; do
+        [ -d "$roaming" ] && break
+    done
+    [ -d "$roaming" ] || return 1
+    mkdir -p "$roaming/Ovra" && echo "$roaming/Ovra/ovra.ini"
 }
 
 # Maps the three services to unprivileged ports inside the prefix only.

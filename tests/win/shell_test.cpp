@@ -1,5 +1,8 @@
 // The main window, its menu, the pane, busy mode and the commands the shell runs itself.
 #include "app.h"
+#include "process.h"
+
+#include <stdlib.h>
 
 #include "app/appstate.h"
 #include "app/mainwindow.h"
@@ -282,6 +285,97 @@ TEST_F(ShellTest, UnknownWinsockCodeStillGetsABox)
     EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
     EXPECT_EQ("[12345] Unknown error", seen[0].text);
     ExpectIdle();
+}
+
+// The test prefix's web browser is a recorder (tools/win-tests.sh) that writes each address
+// it is asked to open, a file:// URL of a Unix path, as a line of browser.log.
+std::string BrowserLog()
+{
+    return FileBytes(WindowsPath(getenv("OVRA_TEST_TMP")) + "\\browser.log");
+}
+
+// Runs a Help command and returns the Windows path of the page the browser was asked to open.
+std::string HelpPageOpenedBy(WPARAM command)
+{
+    std::string before = BrowserLog();
+    SendMessageA(g_hMainWindow, WM_COMMAND, command, 0);
+    std::string log;
+    if (!PumpUntil([&] { return (log = BrowserLog()) != before && log.back() == '\n'; }, 20000))
+        return "";
+    std::string line = log.substr(log.rfind('\n', log.size() - 2) + 1);
+    std::string path = line.substr(line.find("file://") + 7);
+    path.erase(path.find_last_not_of(" \r\n") + 1);
+    for (size_t at; (at = path.find("%20")) != std::string::npos;)
+        path.replace(at, 3, " ");
+    return WindowsPath(path);
+}
+
+// The caption of a dialog template: after its fixed header, its menu and class (each none,
+// an ordinal or a string), in UTF-16.
+std::string DialogCaption(const WORD *item)
+{
+    item = (const WORD *)((const BYTE *)item + 18);
+    for (int field = 0; field < 2; field++) {
+        if (*item == 0xFFFF)
+            item += 2;
+        else
+            while (*item++ != 0) {
+            }
+    }
+    std::string caption;
+    while (*item != 0)
+        caption += (char)*item++;
+    return caption;
+}
+
+BOOL CALLBACK AddDialogCaption(HMODULE module, LPCSTR, LPSTR name, LONG_PTR captions)
+{
+    HRSRC found = FindResourceA(module, name, (LPCSTR)RT_DIALOG);
+    const WORD *dialog = (const WORD *)LockResource(LoadResource(module, found));
+    ((std::vector<std::string> *)captions)->push_back(DialogCaption(dialog));
+    return TRUE;
+}
+
+TEST_F(ShellTest, HelpOpensAPageThatCoversEveryCommandDialogAndBox)
+{
+    ASSERT_EQ(0, StartApp());
+    std::string page = HelpPageOpenedBy(IDM_HELP_CONTENTS);
+    ASSERT_FALSE(page.empty()) << "the browser was not asked to open anything";
+    std::string html = FileBytes(page);
+    std::vector<std::string> names;
+    HMENU menu = GetMenu(g_hMainWindow);
+    for (int i = 0; i < GetMenuItemCount(menu); i++)
+        for (int j = 0; j < GetMenuItemCount(GetSubMenu(menu, i)); j++) {
+            char text[64] = "";
+            GetMenuStringA(GetSubMenu(menu, i), j, text, sizeof text, MF_BYPOSITION);
+            std::string name;
+            for (const char *c = text; *c != '\0' && *c != '.'; c++)
+                if (*c != '&')
+                    name += *c;
+            if (!name.empty())
+                names.push_back(name);
+        }
+    EnumResourceNamesA(g_hInstance, (LPCSTR)RT_DIALOG, AddDialogCaption, (LONG_PTR)&names);
+    for (UINT id : {IDS_WINSOCK_ERROR, IDS_ERROR, IDS_FTP_ERROR}) {
+        char caption[128];
+        LoadStringA(g_hInstance, id, caption, sizeof caption);
+        names.push_back(caption);
+    }
+    EXPECT_GE(names.size(), 24u);  // 15 menu items, 6 dialogs, 3 captions
+    for (const std::string &name : names)
+        EXPECT_NE(std::string::npos, html.find(name)) << name << " is not in the help";
+    EXPECT_TRUE(boxes.Take().empty());
+}
+
+TEST_F(ShellTest, HelpSearchOpensThePageAtItsIndex)
+{
+    ASSERT_EQ(0, StartApp());
+    std::string opened = HelpPageOpenedBy(IDM_HELP_SEARCH);
+    ASSERT_FALSE(opened.empty()) << "the browser was not asked to open anything";
+    EXPECT_NE(std::string::npos, FileBytes(opened).find("url=ovra-help.html#index"));
+    std::string page = opened.substr(0, opened.rfind('\\')) + "\\ovra-help.html";
+    EXPECT_NE(std::string::npos, FileBytes(page).find("id=\"index\""));
+    EXPECT_TRUE(boxes.Take().empty());
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ Demo servers (loopback only, stopped when Ovra exits):
           its files:  $DEMO_HOME
   finger  in.fingerd  $DEMO_FINGER:7979  pid $finger_pid (socat)  shows $DEMO_USER's .project
   HTTP    nginx       $DEMO_HTTP:8080  pid $http_pid  serves $DEMO_HOME/public_html
-Wine prefix: $WINEPREFIX (ovra.ini: C:\\windows\\ovra.ini)
+Wine prefix: $WINEPREFIX (settings: $(wine_env_ini))
 Try: Post > On, then Query > Finger... "$DEMO_FINGER_QUERY" and Query > Web... "$DEMO_WEB_QUERY".
 TEXT
 }
@@ -94,7 +94,7 @@ TEXT
 # The demo settings: the login (password scrambled as Ovra stores it, +0x81 per byte), both
 # upload targets, and the two queries in the histories. Rewritten at every start.
 demo_write_ini() {
-    python3 - "$WINEPREFIX/drive_c/windows/ovra.ini" "$DEMO_FTP" "$DEMO_USER" \
+    python3 - "$(wine_env_ini)" "$DEMO_FTP" "$DEMO_USER" \
         "$DEMO_PASSWORD" "$DEMO_FINGER_QUERY" "$DEMO_WEB_QUERY" <<'PY'
 import sys
 path, host, user, password, finger, web = sys.argv[1:]

@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include <shlobj.h>
 #include <winsock.h>
 
 #include <vector>
@@ -10,28 +11,33 @@
 #include "net/netio.h"
 #include "res/resource.h"
 
+std::string OvraFolderPath()
+{
+    char dir[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, 0, dir);
+    return std::string(dir) + "\\Ovra";
+}
+
 std::string IniPath()
 {
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\ovra.ini";
+    return OvraFolderPath() + "\\ovra.ini";
 }
 
 void RemoveIni()
 {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "ovra.ini");  // flush any cache
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniPath().c_str());  // flush any cache
     DeleteFileA(IniPath().c_str());
 }
 
 void WriteIni(const char *section, const char *key, const char *value)
 {
-    WritePrivateProfileStringA(section, key, value, "ovra.ini");
+    CreateDirectoryA(OvraFolderPath().c_str(), nullptr);
+    WritePrivateProfileStringA(section, key, value, IniPath().c_str());
 }
 
-std::string IniFileBytes()
+std::string FileBytes(const std::string &path)
 {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, "ovra.ini");
-    HANDLE file = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<no file>";
@@ -44,10 +50,27 @@ std::string IniFileBytes()
     return bytes;
 }
 
+bool WriteFileBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+              written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::string IniFileBytes()
+{
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, IniPath().c_str());
+    return FileBytes(IniPath());
+}
+
 std::string ReadIni(const char *section, const char *key, const char *defaultText)
 {
     char value[4000];
-    GetPrivateProfileStringA(section, key, defaultText, value, sizeof value, "ovra.ini");
+    GetPrivateProfileStringA(section, key, defaultText, value, sizeof value, IniPath().c_str());
     return value;
 }
 

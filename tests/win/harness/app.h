@@ -10,11 +10,15 @@
 
 #include "boxes.h"
 
+// %APPDATA%\Ovra as the shell names it, and the settings file in it.
+std::string OvraFolderPath();
 std::string IniPath();
 void RemoveIni();
 void WriteIni(const char *section, const char *key, const char *value);
-// The settings file's bytes as they stand on disk (the profile cache written out first);
-// "<no file>" when there is none.
+// A file's bytes; "<no file>" when there is none.
+std::string FileBytes(const std::string &path);
+bool WriteFileBytes(const std::string &path, const std::string &bytes);
+// The settings file's bytes as they stand on disk (the profile cache written out first).
 std::string IniFileBytes();
 std::string ReadIni(const char *section, const char *key, const char *defaultText = "<none>");
 

@@ -17,15 +17,16 @@ std::string OvraExePath()
     return unixPath == nullptr ? "ovra.exe" : WindowsPath(unixPath);
 }
 
-OvraProcess LaunchOvra(const std::string &arguments)
+OvraProcess LaunchOvra(const std::string &arguments, const std::string &exe,
+                       const char *directory)
 {
-    std::string line = "\"" + OvraExePath() + "\"";
+    std::string line = "\"" + (exe.empty() ? OvraExePath() : exe) + "\"";
     if (!arguments.empty())
         line += " " + arguments;
-    return LaunchCommandLine(line);
+    return LaunchCommandLine(line, directory);
 }
 
-OvraProcess LaunchCommandLine(const std::string &line)
+OvraProcess LaunchCommandLine(const std::string &line, const char *directory)
 {
     OvraProcess p;
     STARTUPINFOA startup = {};
@@ -33,7 +34,7 @@ OvraProcess LaunchCommandLine(const std::string &line)
     std::vector<char> text(line.begin(), line.end());
     text.push_back('\0');
     p.started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &p.info) != FALSE;
+                               directory, &startup, &p.info) != FALSE;
     return p;
 }
 
@@ -77,18 +78,41 @@ HWND WaitForMainWindow(const OvraProcess &p, DWORD timeoutMs)
     return nullptr;
 }
 
+static HWND FindBox(const OvraProcess &p)
+{
+    HWND box = FindProcessWindow(p.info.dwProcessId, "#32770");
+    return box != nullptr && IsWindowVisible(box) ? box : nullptr;
+}
+
+HWND WaitForBox(const OvraProcess &p, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    HWND box = nullptr;
+    while (box == nullptr && GetTickCount() - start < timeoutMs &&
+           WaitForSingleObject(p.info.hProcess, 20) == WAIT_TIMEOUT)
+        box = FindBox(p);
+    return box;
+}
+
+SeenBox CloseBox(HWND box)
+{
+    SeenBox seen = {WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))};
+    SendMessageA(box, WM_COMMAND, IDOK, 0);
+    return seen;
+}
+
 int WaitForExit(OvraProcess &p, std::vector<SeenBox> *boxes, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     while (WaitForSingleObject(p.info.hProcess, 20) == WAIT_TIMEOUT) {
         if (GetTickCount() - start > timeoutMs)
             return -1;
-        HWND box = FindProcessWindow(p.info.dwProcessId, "#32770");
-        if (box == nullptr || !IsWindowVisible(box))
+        HWND box = FindBox(p);
+        if (box == nullptr)
             continue;
+        SeenBox seen = CloseBox(box);
         if (boxes != nullptr)
-            boxes->push_back({WindowText(box), WindowText(GetDlgItem(box, 0xFFFF))});
-        SendMessageA(box, WM_COMMAND, IDOK, 0);
+            boxes->push_back(seen);
     }
     DWORD code = 0;
     GetExitCodeProcess(p.info.hProcess, &code);

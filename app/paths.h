@@ -1,0 +1,12 @@
+// Building file paths in fixed buffers. Platform-free.
+#ifndef OVRA_PATHS_H
+#define OVRA_PATHS_H
+
+#include <stddef.h>
+
+// Appends name to the folder path held in path (size characters with the terminator),
+// with one backslash between them. Returns false, leaving path unchanged, when the result
+// would not fit.
+bool AppendPath(char *path, size_t size, const char *name);
+
+#endif
