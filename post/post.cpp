@@ -42,19 +42,63 @@ static int Converse(const char *format, const char *argument, UINT breakText, in
     return ExpectReply(wanted, buffer, control);
 }
 
-// The name of the machine at our end of the control connection, or null when the
-// look-up finds none. Only a cut-off or refused wait is a failure (reported).
-static int LocalHostName(const struct in_addr *address, char *entryBuffer, const char **name)
+// Our end of the control connection, as the status line names it. A posting looks its name
+// up once, started as soon as the connection stands so that it runs while the login waits
+// for the server, and every status line of the posting takes the answer.
+struct LocalEnd {
+    SOCKET control;
+    bool haveAddress;
+    struct in_addr address;
+    HANDLE lookup;     // started, not yet finished
+    bool looked;       // the look-up has ended
+    const char *name;  // its answer: null when it found none
+    char entry[MAXGETHOSTSTRUCT];
+};
+
+static bool LocalAddress(SOCKET control, struct in_addr *address)
 {
-    *name = nullptr;
-    struct hostent *entry = NetGetHostByAddr(address, entryBuffer);
-    if (entry != nullptr) {
-        *name = entry->h_name;
+    struct sockaddr_in local;
+    int size = sizeof local;
+    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+        return false;
+    *address = local.sin_addr;
+    return true;
+}
+
+// Nothing is reported here: what fails is tried again when the first line needs it.
+static void StartLocalName(LocalEnd *local)
+{
+    local->haveAddress = LocalAddress(local->control, &local->address);
+    if (local->haveAddress)
+        local->lookup = NetStartHostByAddr(&local->address);
+}
+
+// Only a cut-off or refused wait is a failure (reported); a look-up that finds no name
+// leaves the name out.
+static int FinishLocalName(LocalEnd *local)
+{
+    if (local->looked)
         return 0;
-    }
-    if (NetWaitFailed(WSAGetLastError()))
+    if (!local->haveAddress && !LocalAddress(local->control, &local->address))
         return ReportWinsockError();
+    local->haveAddress = true;
+    struct hostent *entry = local->lookup != nullptr
+                                ? NetFinishLookup(local->lookup, local->entry)
+                                : NetGetHostByAddr(&local->address, local->entry);
+    local->lookup = nullptr;
+    if (entry == nullptr && NetWaitFailed(WSAGetLastError()))
+        return ReportWinsockError();
+    local->name = entry != nullptr ? entry->h_name : nullptr;
+    local->looked = true;
     return 0;
+}
+
+// A posting with no line to compose never takes the answer.
+static void DropLocalName(LocalEnd *local)
+{
+    if (local->lookup != nullptr)
+        NetDropLookup(local->lookup);
+    local->lookup = nullptr;
 }
 
 static void CheckPostItems(int command)
@@ -65,20 +109,14 @@ static void CheckPostItems(int command)
     CheckMenuItem(menu, IDM_POST_OFF, MF_BYCOMMAND | (on ? MF_UNCHECKED : MF_CHECKED));
 }
 
-int BuildStatusLine(char *buffer, int command, SOCKET control)
+static int ComposeStatusLine(char *buffer, int command, LocalEnd *local)
 {
     bool on = command == IDM_POST_ON;
-    const char *hostName = nullptr;
     char address[16] = "";
-    char entryBuffer[MAXGETHOSTSTRUCT];
     if (on) {
-        struct sockaddr_in local;
-        int size = sizeof local;
-        if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
-            return ReportWinsockError();
-        if (LocalHostName(&local.sin_addr, entryBuffer, &hostName) != 0)
+        if (FinishLocalName(local) != 0)
             return -1;
-        lstrcpynA(address, inet_ntoa(local.sin_addr), sizeof address);
+        lstrcpynA(address, inet_ntoa(local->address), sizeof address);
     }
     CheckPostItems(command);
     // The 64-bit clock in both builds: the 32-bit one ends in January 2038.
@@ -88,13 +126,21 @@ int BuildStatusLine(char *buffer, int command, SOCKET control)
         when = *local;
     char zone[kSettingSize];
     ReadProfileText("Settings", "Timezone", "", zone, sizeof zone);
-    FormatStatusLine(on, hostName, address, &when, zone, buffer, kReplySize);
+    FormatStatusLine(on, on ? local->name : nullptr, address, &when, zone, buffer, kReplySize);
     return 0;
 }
 
-// One enabled target: its data connection, a freshly composed line, and the server's 226.
-static int StoreTarget(const UploadTarget *target, int command, char *buffer, SOCKET control)
+int BuildStatusLine(char *buffer, int command, SOCKET control)
 {
+    LocalEnd local = {};
+    local.control = control;
+    return ComposeStatusLine(buffer, command, &local);
+}
+
+// One enabled target: its data connection, a freshly composed line, and the server's 226.
+static int StoreTarget(const UploadTarget *target, int command, char *buffer, LocalEnd *local)
+{
+    SOCKET control = local->control;
     char value[kSettingSize];
     ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
     if (lstrcmpiA(value, "true") != 0)
@@ -106,7 +152,7 @@ static int StoreTarget(const UploadTarget *target, int command, char *buffer, SO
                       : OpenDataConnection(buffer, kReplySize, target->breakText, control);
     if (data == INVALID_SOCKET)
         return -1;
-    if (BuildStatusLine(buffer, command, control) != 0)
+    if (ComposeStatusLine(buffer, command, local) != 0)
         return -1;
     if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
@@ -124,15 +170,20 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;
+    LocalEnd local = {};
+    local.control = control;
+    if (command == IDM_POST_ON)
+        StartLocalName(&local);
     if (ExpectReply(220, buffer, control) != 0 ||
         (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
         Converse("PASS %s", login.password, IDS_PASSWORD_BREAK, 230, buffer, control) != 0)
         return -1;
     for (const UploadTarget &target : kTargets) {
-        if (StoreTarget(&target, command, buffer, control) != 0)
+        if (StoreTarget(&target, command, buffer, &local) != 0)
             return -1;
     }
+    DropLocalName(&local);
     if (Converse("%s", "QUIT", 0, 221, buffer, control) != 0)
         return -1;
     if (ChannelClose(control) != 0)
