@@ -30,22 +30,43 @@ static const UploadTarget kTargets[] = {
     {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt", IDS_FILE2_BREAK},
 };
 
-// A reply whose code is not the one wanted ends the exchange with the reply in a box.
-// Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
-// breakText names the setting that argument comes from.
-static int Converse(const char *format, const char *argument, UINT breakText, int wanted,
-                    char *buffer, SOCKET control)
+static bool TargetEnabled(const UploadTarget *target)
 {
-    wsprintfA(buffer, format, argument);
-    if (SendCommand(buffer, kReplySize, breakText, control) != 0)
-        return -1;
-    return ExpectReply(wanted, buffer, control);
+    char value[kSettingSize];
+    ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
+    return lstrcmpiA(value, "true") == 0;
 }
 
-// Our end of the control connection, as the status line names it. A posting looks its name
-// up once, started as soon as the connection stands so that it runs while the login waits
-// for the server, and every status line of the posting takes the answer.
-struct LocalEnd {
+static void ReadTargetName(const UploadTarget *target, char *name)
+{
+    ReadProfileText("Settings", target->nameKey, target->nameDefault, name, kSettingSize);
+}
+
+static void ReadTimezone(char *zone)
+{
+    ReadProfileText("Settings", "Timezone", "", zone, kSettingSize);
+}
+
+// Every key a posting reads between the server's replies, read once before it connects. Each
+// step still reads its keys when it comes to them (a value confirmed in a dialog meanwhile
+// counts), but then finds them kept and only looks at the file (see ReadProfileText).
+static void PreloadSettings(void)
+{
+    char value[kSettingSize];
+    ReadConnectionFlag(SECURE_FTP_KEY);
+    ReadConnectionFlag(PASSIVE_MODE_KEY);
+    for (const UploadTarget &target : kTargets) {
+        TargetEnabled(&target);
+        ReadTargetName(&target, value);
+    }
+    ReadTimezone(value);
+}
+
+// One posting's control connection and what it makes ready while the server works: our
+// end's address and name, for PORT and the status line (the name is looked up once, started
+// as soon as the connection stands, so that the look-up runs while the login waits, and
+// every line takes its answer), and the listening socket of the next data connection.
+struct Posting {
     SOCKET control;
     bool haveAddress;
     struct in_addr address;
@@ -53,7 +74,15 @@ struct LocalEnd {
     bool looked;       // the look-up has ended
     const char *name;  // its answer: null when it found none
     char entry[MAXGETHOSTSTRUCT];
+    Listener listener;
 };
+
+static void BeginPosting(Posting *posting, SOCKET control)
+{
+    *posting = {};
+    posting->control = control;
+    posting->listener.socket = INVALID_SOCKET;
+}
 
 static bool LocalAddress(SOCKET control, struct in_addr *address)
 {
@@ -65,40 +94,71 @@ static bool LocalAddress(SOCKET control, struct in_addr *address)
     return true;
 }
 
-// Nothing is reported here: what fails is tried again when the first line needs it.
-static void StartLocalName(LocalEnd *local)
+// Nothing is reported here: what fails is tried again when it is needed.
+static void StartLocalName(Posting *posting, int command)
 {
-    local->haveAddress = LocalAddress(local->control, &local->address);
-    if (local->haveAddress)
-        local->lookup = NetStartHostByAddr(&local->address);
+    posting->haveAddress = LocalAddress(posting->control, &posting->address);
+    if (posting->haveAddress && command == IDM_POST_ON)
+        posting->lookup = NetStartHostByAddr(&posting->address);
 }
 
 // Only a cut-off or refused wait is a failure (reported); a look-up that finds no name
 // leaves the name out.
-static int FinishLocalName(LocalEnd *local)
+static int FinishLocalName(Posting *posting)
 {
-    if (local->looked)
+    if (posting->looked)
         return 0;
-    if (!local->haveAddress && !LocalAddress(local->control, &local->address))
+    if (!posting->haveAddress && !LocalAddress(posting->control, &posting->address))
         return ReportWinsockError();
-    local->haveAddress = true;
-    struct hostent *entry = local->lookup != nullptr
-                                ? NetFinishLookup(local->lookup, local->entry)
-                                : NetGetHostByAddr(&local->address, local->entry);
-    local->lookup = nullptr;
+    posting->haveAddress = true;
+    struct hostent *entry = posting->lookup != nullptr
+                                ? NetFinishLookup(posting->lookup, posting->entry)
+                                : NetGetHostByAddr(&posting->address, posting->entry);
+    posting->lookup = nullptr;
     if (entry == nullptr && NetWaitFailed(WSAGetLastError()))
         return ReportWinsockError();
-    local->name = entry != nullptr ? entry->h_name : nullptr;
-    local->looked = true;
+    posting->name = entry != nullptr ? entry->h_name : nullptr;
+    posting->looked = true;
     return 0;
 }
 
-// A posting with no line to compose never takes the answer.
-static void DropLocalName(LocalEnd *local)
+// While the server works on a reply: the listening socket for target's data connection,
+// unless the settings say it needs none (the target reads them again at its step). Nothing
+// of it is on the wire until PORT names it.
+static void ListenAhead(Posting *posting, const UploadTarget *target)
 {
-    if (local->lookup != nullptr)
-        NetDropLookup(local->lookup);
-    local->lookup = nullptr;
+    if (target != nullptr && posting->listener.socket == INVALID_SOCKET &&
+        TargetEnabled(target) && !ReadConnectionFlag(PASSIVE_MODE_KEY))
+        posting->listener = ListenAhead();
+}
+
+// What the posting made ready and did not use: a listener is closed, a look-up given up.
+static void EndPosting(Posting *posting)
+{
+    if (posting->lookup != nullptr)
+        NetDropLookup(posting->lookup);
+    posting->lookup = nullptr;
+    if (posting->listener.socket != INVALID_SOCKET)
+        NetClose(posting->listener.socket);
+    posting->listener.socket = INVALID_SOCKET;
+}
+
+// Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
+// breakText names the setting that argument comes from.
+static int Send(const char *format, const char *argument, UINT breakText, char *buffer,
+                SOCKET control)
+{
+    wsprintfA(buffer, format, argument);
+    return SendCommand(buffer, kReplySize, breakText, control);
+}
+
+// A reply whose code is not the one wanted ends the exchange with the reply in a box.
+static int Converse(const char *format, const char *argument, UINT breakText, int wanted,
+                    char *buffer, SOCKET control)
+{
+    if (Send(format, argument, breakText, buffer, control) != 0)
+        return -1;
+    return ExpectReply(wanted, buffer, control);
 }
 
 static void CheckPostItems(int command)
@@ -109,14 +169,14 @@ static void CheckPostItems(int command)
     CheckMenuItem(menu, IDM_POST_OFF, MF_BYCOMMAND | (on ? MF_UNCHECKED : MF_CHECKED));
 }
 
-static int ComposeStatusLine(char *buffer, int command, LocalEnd *local)
+static int ComposeStatusLine(char *buffer, int command, Posting *posting)
 {
     bool on = command == IDM_POST_ON;
     char address[16] = "";
     if (on) {
-        if (FinishLocalName(local) != 0)
+        if (FinishLocalName(posting) != 0)
             return -1;
-        lstrcpynA(address, inet_ntoa(local->address), sizeof address);
+        lstrcpynA(address, inet_ntoa(posting->address), sizeof address);
     }
     CheckPostItems(command);
     // The 64-bit clock in both builds: the 32-bit one ends in January 2038.
@@ -125,41 +185,49 @@ static int ComposeStatusLine(char *buffer, int command, LocalEnd *local)
     if (const struct tm *local = _localtime64(&now))
         when = *local;
     char zone[kSettingSize];
-    ReadProfileText("Settings", "Timezone", "", zone, sizeof zone);
-    FormatStatusLine(on, on ? local->name : nullptr, address, &when, zone, buffer, kReplySize);
+    ReadTimezone(zone);
+    FormatStatusLine(on, on ? posting->name : nullptr, address, &when, zone, buffer, kReplySize);
     return 0;
 }
 
 int BuildStatusLine(char *buffer, int command, SOCKET control)
 {
-    LocalEnd local = {};
-    local.control = control;
-    return ComposeStatusLine(buffer, command, &local);
+    Posting posting;
+    BeginPosting(&posting, control);
+    return ComposeStatusLine(buffer, command, &posting);
 }
 
-// One enabled target: its data connection, a freshly composed line, and the server's 226.
-static int StoreTarget(const UploadTarget *target, int command, char *buffer, LocalEnd *local)
+static SOCKET OpenTargetConnection(const UploadTarget *target, char *buffer, Posting *posting)
 {
-    SOCKET control = local->control;
-    char value[kSettingSize];
-    ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
-    if (lstrcmpiA(value, "true") != 0)
+    if (ReadConnectionFlag(PASSIVE_MODE_KEY))
+        return OpenPassiveDataConnection(buffer, kReplySize, target->breakText, posting->control);
+    return OpenDataConnectionWith(&posting->listener,
+                                  posting->haveAddress ? &posting->address : nullptr, buffer,
+                                  kReplySize, target->breakText, posting->control);
+}
+
+// One enabled target: its data connection, a freshly composed line, and the server's 226,
+// while which the next target's listener is made.
+static int StoreTarget(const UploadTarget *target, const UploadTarget *next, int command,
+                       char *buffer, Posting *posting)
+{
+    if (!TargetEnabled(target))
         return 0;
-    ReadProfileText("Settings", target->nameKey, target->nameDefault, value, sizeof value);
-    wsprintfA(buffer, "STOR %s", value);
-    SOCKET data = ReadConnectionFlag(PASSIVE_MODE_KEY)
-                      ? OpenPassiveDataConnection(buffer, kReplySize, target->breakText, control)
-                      : OpenDataConnection(buffer, kReplySize, target->breakText, control);
+    char name[kSettingSize];
+    ReadTargetName(target, name);
+    wsprintfA(buffer, "STOR %s", name);
+    SOCKET data = OpenTargetConnection(target, buffer, posting);
     if (data == INVALID_SOCKET)
         return -1;
-    if (ComposeStatusLine(buffer, command, local) != 0)
+    if (ComposeStatusLine(buffer, command, posting) != 0)
         return -1;
     if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
     // Closing the data connection is what ends the file on the server.
     if (ChannelClose(data) != 0)
         return ReportWinsockError();
-    return ExpectReply(226, buffer, control);
+    ListenAhead(posting, next);
+    return ExpectReply(226, buffer, posting->control);
 }
 
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
@@ -167,23 +235,28 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     char buffer[kReplySize];
     ArmWatchdog();
     SetBusy(1);
+    PreloadSettings();
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;
-    LocalEnd local = {};
-    local.control = control;
-    if (command == IDM_POST_ON)
-        StartLocalName(&local);
+    Posting posting;
+    BeginPosting(&posting, control);
+    StartLocalName(&posting, command);
+    const int count = sizeof kTargets / sizeof kTargets[0];
     if (ExpectReply(220, buffer, control) != 0 ||
         (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
-        Converse("PASS %s", login.password, IDS_PASSWORD_BREAK, 230, buffer, control) != 0)
+        Send("PASS %s", login.password, IDS_PASSWORD_BREAK, buffer, control) != 0)
         return -1;
-    for (const UploadTarget &target : kTargets) {
-        if (StoreTarget(&target, command, buffer, &local) != 0)
+    ListenAhead(&posting, &kTargets[0]);
+    if (ExpectReply(230, buffer, control) != 0)
+        return -1;
+    for (int i = 0; i < count; i++) {
+        if (StoreTarget(&kTargets[i], i + 1 < count ? &kTargets[i + 1] : nullptr, command,
+                        buffer, &posting) != 0)
             return -1;
     }
-    DropLocalName(&local);
+    EndPosting(&posting);
     if (Converse("%s", "QUIT", 0, 221, buffer, control) != 0)
         return -1;
     if (ChannelClose(control) != 0)
