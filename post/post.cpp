@@ -25,7 +25,9 @@ struct UploadTarget {
     UINT breakText;  // the box when the name holds a line break
 };
 
-static const UploadTarget kTargets[] = {
+enum { kTargetCount = 2 };
+
+static const UploadTarget kTargets[kTargetCount] = {
     {"UploadFile1", "true", "UploadFile1Name", ".project", IDS_FILE1_BREAK},
     {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt", IDS_FILE2_BREAK},
 };
@@ -62,11 +64,12 @@ static void PreloadSettings(void)
     ReadTimezone(value);
 }
 
-// One posting's control connection and what it makes ready while the server works: our
-// end's address and name, for PORT and the status line (the name is looked up once, started
-// as soon as the connection stands, so that the look-up runs while the login waits, and
-// every line takes its answer), and the listening socket of the next data connection.
+// One posting's control connection and what it makes ready ahead: the listening sockets of
+// the data connections, and our end's address and name, for PORT and the status line (the
+// name is looked up once, while the server checks the password, and every line takes its
+// answer).
 struct Posting {
+    int command;
     SOCKET control;
     bool haveAddress;
     struct in_addr address;
@@ -74,14 +77,16 @@ struct Posting {
     bool looked;       // the look-up has ended
     const char *name;  // its answer: null when it found none
     char entry[MAXGETHOSTSTRUCT];
-    Listener listener;
+    Listener listeners[kTargetCount];
 };
 
-static void BeginPosting(Posting *posting, SOCKET control)
+static void BeginPosting(Posting *posting, int command, SOCKET control)
 {
     *posting = {};
+    posting->command = command;
     posting->control = control;
-    posting->listener.socket = INVALID_SOCKET;
+    for (Listener &listener : posting->listeners)
+        listener.socket = INVALID_SOCKET;
 }
 
 static bool LocalAddress(SOCKET control, struct in_addr *address)
@@ -95,10 +100,10 @@ static bool LocalAddress(SOCKET control, struct in_addr *address)
 }
 
 // Nothing is reported here: what fails is tried again when it is needed.
-static void StartLocalName(Posting *posting, int command)
+static void StartLocalName(Posting *posting)
 {
     posting->haveAddress = LocalAddress(posting->control, &posting->address);
-    if (posting->haveAddress && command == IDM_POST_ON)
+    if (posting->haveAddress && posting->command == IDM_POST_ON)
         posting->lookup = NetStartHostByAddr(&posting->address);
 }
 
@@ -122,14 +127,15 @@ static int FinishLocalName(Posting *posting)
     return 0;
 }
 
-// While the server works on a reply: the listening socket for target's data connection,
-// unless the settings say it needs none (the target reads them again at its step). Nothing
-// of it is on the wire until PORT names it.
-static void ListenAhead(Posting *posting, const UploadTarget *target)
+// The listening sockets for the targets' data connections, made before the exchange so that
+// the server never waits for them (nothing of one is on the wire until PORT names it), unless
+// the settings say they are not needed (each target reads them again at its step).
+static void ListenForTargets(Posting *posting)
 {
-    if (target != nullptr && posting->listener.socket == INVALID_SOCKET &&
-        TargetEnabled(target) && !ReadConnectionFlag(PASSIVE_MODE_KEY))
-        posting->listener = ListenAhead();
+    for (int target = 0; target < kTargetCount; target++) {
+        if (TargetEnabled(&kTargets[target]) && !ReadConnectionFlag(PASSIVE_MODE_KEY))
+            posting->listeners[target] = ListenAhead();
+    }
 }
 
 // What the posting made ready and did not use: a listener is closed, a look-up given up.
@@ -138,9 +144,11 @@ static void EndPosting(Posting *posting)
     if (posting->lookup != nullptr)
         NetDropLookup(posting->lookup);
     posting->lookup = nullptr;
-    if (posting->listener.socket != INVALID_SOCKET)
-        NetClose(posting->listener.socket);
-    posting->listener.socket = INVALID_SOCKET;
+    for (Listener &listener : posting->listeners) {
+        if (listener.socket != INVALID_SOCKET)
+            NetClose(listener.socket);
+        listener.socket = INVALID_SOCKET;
+    }
 }
 
 // Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
@@ -193,40 +201,38 @@ static int ComposeStatusLine(char *buffer, int command, Posting *posting)
 int BuildStatusLine(char *buffer, int command, SOCKET control)
 {
     Posting posting;
-    BeginPosting(&posting, control);
+    BeginPosting(&posting, command, control);
     return ComposeStatusLine(buffer, command, &posting);
 }
 
-static SOCKET OpenTargetConnection(const UploadTarget *target, char *buffer, Posting *posting)
+static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
 {
+    UINT breakText = kTargets[target].breakText;
     if (ReadConnectionFlag(PASSIVE_MODE_KEY))
-        return OpenPassiveDataConnection(buffer, kReplySize, target->breakText, posting->control);
-    return OpenDataConnectionWith(&posting->listener,
+        return OpenPassiveDataConnection(buffer, kReplySize, breakText, posting->control);
+    return OpenDataConnectionWith(&posting->listeners[target],
                                   posting->haveAddress ? &posting->address : nullptr, buffer,
-                                  kReplySize, target->breakText, posting->control);
+                                  kReplySize, breakText, posting->control);
 }
 
-// One enabled target: its data connection, a freshly composed line, and the server's 226,
-// while which the next target's listener is made.
-static int StoreTarget(const UploadTarget *target, const UploadTarget *next, int command,
-                       char *buffer, Posting *posting)
+// One enabled target: its data connection, a freshly composed line, and the server's 226.
+static int StoreTarget(int target, char *buffer, Posting *posting)
 {
-    if (!TargetEnabled(target))
+    if (!TargetEnabled(&kTargets[target]))
         return 0;
     char name[kSettingSize];
-    ReadTargetName(target, name);
+    ReadTargetName(&kTargets[target], name);
     wsprintfA(buffer, "STOR %s", name);
     SOCKET data = OpenTargetConnection(target, buffer, posting);
     if (data == INVALID_SOCKET)
         return -1;
-    if (ComposeStatusLine(buffer, command, posting) != 0)
+    if (ComposeStatusLine(buffer, posting->command, posting) != 0)
         return -1;
     if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
     // Closing the data connection is what ends the file on the server.
     if (ChannelClose(data) != 0)
         return ReportWinsockError();
-    ListenAhead(posting, next);
     return ExpectReply(226, buffer, posting->control);
 }
 
@@ -236,24 +242,24 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     ArmWatchdog();
     SetBusy(1);
     PreloadSettings();
+    Posting posting;
+    BeginPosting(&posting, command, INVALID_SOCKET);
+    ListenForTargets(&posting);
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;
-    Posting posting;
-    BeginPosting(&posting, control);
-    StartLocalName(&posting, command);
-    const int count = sizeof kTargets / sizeof kTargets[0];
+    posting.control = control;
     if (ExpectReply(220, buffer, control) != 0 ||
         (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
         Send("PASS %s", login.password, IDS_PASSWORD_BREAK, buffer, control) != 0)
         return -1;
-    ListenAhead(&posting, &kTargets[0]);
+    // While the server checks the password.
+    StartLocalName(&posting);
     if (ExpectReply(230, buffer, control) != 0)
         return -1;
-    for (int i = 0; i < count; i++) {
-        if (StoreTarget(&kTargets[i], i + 1 < count ? &kTargets[i + 1] : nullptr, command,
-                        buffer, &posting) != 0)
+    for (int target = 0; target < kTargetCount; target++) {
+        if (StoreTarget(target, buffer, &posting) != 0)
             return -1;
     }
     EndPosting(&posting);
