@@ -10,6 +10,7 @@
 #include "net/ftp.h"
 #include "net/netio.h"
 #include "net/report.h"
+#include "net/tls.h"
 #include "net/watchdog.h"
 #include "post/secure.h"
 #include "post/statusline.h"
@@ -245,6 +246,8 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
     ListenForTargets(&posting);
+    if (ReadConnectionFlag(SECURE_FTP_KEY))
+        TlsPrepare();  // read again after the greeting
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;
