@@ -135,16 +135,23 @@ static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, L
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static HWND CreateNotifier(void)
+// Made when the first socket or look-up needs it, not at start, where it would delay the
+// main window by a millisecond or two.
+static bool HaveNotifier(void)
 {
+    if (net.notifier != nullptr)
+        return true;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = NotifierProc;
     wc.hInstance = instance;
     wc.lpszClassName = kNotifierClass;
     RegisterClassA(&wc);  // fails harmlessly when already registered
-    return CreateWindowExA(0, kNotifierClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           instance, nullptr);
+    net.notifier = CreateWindowExA(0, kNotifierClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   instance, nullptr);
+    if (net.notifier == nullptr)
+        WSASetLastError(WSAENOBUFS);
+    return net.notifier != nullptr;
 }
 
 static bool CallPending(void)
@@ -279,12 +286,7 @@ static void GiveUpStarted(void)
 int NetStartup(void)
 {
     WSADATA data;
-    int result = WSAStartup(0x0101, &data);
-    if (result != 0)
-        return result;
-    if (net.notifier == nullptr)
-        net.notifier = CreateNotifier();
-    return 0;
+    return WSAStartup(0x0101, &data);
 }
 
 int NetCleanup(void)
@@ -353,6 +355,8 @@ SOCKET NetSocket(int family, int type, int protocol)
         WSASetLastError(WSAEMFILE);
         return INVALID_SOCKET;
     }
+    if (!HaveNotifier())
+        return INVALID_SOCKET;
     SOCKET s = socket(family, type, protocol);
     if (s == INVALID_SOCKET)
         return INVALID_SOCKET;
@@ -478,6 +482,8 @@ typedef HANDLE (*StartLookup)(HWND window, const void *key, char *answer);
 
 static HANDLE BeginLookup(StartLookup start, const void *key)
 {
+    if (!HaveNotifier())
+        return nullptr;
     auto *lookup = (Lookup *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Lookup));
     if (lookup == nullptr) {
         WSASetLastError(WSAENOBUFS);
