@@ -271,14 +271,21 @@ static void CancelTask(Wait *wait)
         wait->taskCancelled = Cancel(wait->lookup);
 }
 
+// A look-up nobody waits for, given up with a cancel unless its answer is in.
+static void Drop(Lookup *lookup)
+{
+    if (!lookup->givenUp)
+        GiveUp(lookup, !lookup->arrived && Cancel(lookup));
+}
+
 // Look-ups started and not waited for, when their exchange ends early.
 static void GiveUpStarted(void)
 {
     Lookup *lookup = net.lookups;
     while (lookup != nullptr) {
         Lookup *next = lookup->next;
-        if (lookup->wait == nullptr && !lookup->givenUp)
-            GiveUp(lookup, !lookup->arrived && Cancel(lookup));
+        if (lookup->wait == nullptr)
+            Drop(lookup);
         lookup = next;
     }
 }
@@ -491,7 +498,9 @@ static HANDLE BeginLookup(StartLookup start, const void *key)
     }
     lookup->task = start(net.notifier, key, lookup->answer);
     if (lookup->task == nullptr) {
+        int error = WSAGetLastError();
         HeapFree(GetProcessHeap(), 0, lookup);
+        WSASetLastError(error);
         return nullptr;
     }
     lookup->next = net.lookups;
@@ -526,7 +535,7 @@ struct hostent *NetFinishLookup(HANDLE task, char *buffer)
     int error = lookup->error;
     if (!lookup->arrived) {
         if (RefuseNested()) {
-            GiveUp(lookup, Cancel(lookup));
+            Drop(lookup);
             return nullptr;
         }
         Wait wait = {};
@@ -552,8 +561,8 @@ struct hostent *NetFinishLookup(HANDLE task, char *buffer)
 void NetDropLookup(HANDLE task)
 {
     Lookup *lookup = FindLookup(task);
-    if (lookup != nullptr && !lookup->givenUp)
-        GiveUp(lookup, !lookup->arrived && Cancel(lookup));
+    if (lookup != nullptr)
+        Drop(lookup);
 }
 
 static struct hostent *RunLookup(StartLookup start, const void *key, char *buffer)

@@ -139,6 +139,17 @@ static void ListenForTargets(Posting *posting)
     }
 }
 
+// Before connecting, what the server should not wait for: the settings read, the listeners
+// made, and with Secure FTP the TLS machinery loaded (the settings are only a guess here:
+// each step reads its own again).
+static void MakeReady(Posting *posting)
+{
+    PreloadSettings();
+    ListenForTargets(posting);
+    if (ReadConnectionFlag(SECURE_FTP_KEY))
+        TlsPrepare();
+}
+
 // What the posting made ready and did not use: a listener is closed, a look-up given up.
 static void EndPosting(Posting *posting)
 {
@@ -242,12 +253,9 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     char buffer[kReplySize];
     ArmWatchdog();
     SetBusy(1);
-    PreloadSettings();
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
-    ListenForTargets(&posting);
-    if (ReadConnectionFlag(SECURE_FTP_KEY))
-        TlsPrepare();  // read again after the greeting
+    MakeReady(&posting);
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;
