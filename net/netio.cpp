@@ -587,3 +587,11 @@ int NetOpenSocketCount(void)
 {
     return net.openCount;
 }
+
+int NetStartedLookupCount(void)
+{
+    int count = 0;
+    for (Lookup *lookup = net.lookups; lookup != nullptr; lookup = lookup->next)
+        count += lookup->givenUp ? 0 : 1;
+    return count;
+}

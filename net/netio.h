@@ -64,7 +64,9 @@ void NetDropLookup(HANDLE task);
 typedef void (*NetCloseHook)(SOCKET s);
 void NetSetCloseHook(NetCloseHook hook);
 
-// For tests: sockets opened through this layer and not yet closed.
+// For tests: sockets opened through this layer and not yet closed, and look-ups started and
+// neither finished nor given up.
 int NetOpenSocketCount(void);
+int NetStartedLookupCount(void);
 
 #endif
