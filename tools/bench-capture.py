@@ -105,10 +105,10 @@ def split_exchanges(packets, server, port):
 
 
 def measure(exchange, server):
-    """Duration, the client's time, its time after each reply, and its command count."""
+    """Duration, the client's time, its time after each reply, and its commands' verbs."""
     events = []  # (time, side, reply label or None)
     reply, command, seen = b"", "connect", {}
-    commands = 0
+    commands = []
     for when, source, destination, flags, payload in exchange.packets:
         side = "server" if source[0] == server else "client"
         on_control = frozenset((source, destination)) == exchange.control
@@ -129,7 +129,7 @@ def measure(exchange, server):
                 reply = b""
         elif on_control and payload:
             command = payload.split(None, 1)[0].decode("ascii", "replace").upper()
-            commands += 1
+            commands.append(command)
         events.append((when, side, label))
     client, gaps, after = 0.0, {}, None
     for (earlier, _, label), (later, side, _) in zip(events, events[1:]):
@@ -181,7 +181,11 @@ def main():
             print("   %-22s %-22s %-22s %-22s %-22s %s" % (
                 name, spread(pick("wall")), spread(pick("server")), spread(pick("client")),
                 spread([r["server"] - r["client"] for r in runs_of]),
-                "/".join(sorted({str(c) for c in pick("commands")}))))
+                "/".join(sorted({str(len(c)) for c in pick("commands")}))))
+        print("   commands in the clear, in order (each different sequence once):")
+        for name in names:
+            for sequence in dict.fromkeys(" ".join(r["commands"]) for r in clients[name]):
+                print("     %-20s %s" % (name, sequence))
         print("   paired ratios (median [quartiles] of the per-round ratios):")
         pairs = [(a, reference) for a in names[:-1]]
         if len(names) > 2:
