@@ -85,40 +85,72 @@ static SOCKET SecureLikeControl(SOCKET data, SOCKET control)
     return data;
 }
 
-static SOCKET Listen(unsigned short *port)
+// A failure leaves the socket open (a reset closes it) and its code set.
+static bool Listen(Listener *listener)
 {
-    SOCKET listener = NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (listener == INVALID_SOCKET)
-        return INVALID_SOCKET;
+    listener->socket = NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (listener->socket == INVALID_SOCKET)
+        return false;
     struct sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = 0;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     int size = sizeof address;
-    if (bind(listener, (struct sockaddr *)&address, sizeof address) != 0 ||
-        listen(listener, 1) != 0 ||
-        getsockname(listener, (struct sockaddr *)&address, &size) != 0)
-        return INVALID_SOCKET;
-    *port = ntohs(address.sin_port);
+    if (bind(listener->socket, (struct sockaddr *)&address, sizeof address) != 0 ||
+        listen(listener->socket, 1) != 0 ||
+        getsockname(listener->socket, (struct sockaddr *)&address, &size) != 0)
+        return false;
+    listener->port = ntohs(address.sin_port);
+    return true;
+}
+
+Listener ListenAhead(void)
+{
+    Listener listener;
+    if (!Listen(&listener) && listener.socket != INVALID_SOCKET) {
+        NetClose(listener.socket);
+        listener.socket = INVALID_SOCKET;
+    }
     return listener;
+}
+
+// The local address of the control connection: the caller's, or asked of the socket.
+static bool LocalAddress(const struct in_addr *known, SOCKET control, unsigned long *address)
+{
+    struct sockaddr_in local;
+    int size = sizeof local;
+    if (known != nullptr)
+        local.sin_addr = *known;
+    else if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+        return false;
+    *address = ntohl(local.sin_addr.s_addr);
+    return true;
 }
 
 SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
                           SOCKET control)
 {
+    Listener none = {INVALID_SOCKET, 0};
+    return OpenDataConnectionWith(&none, nullptr, transferCommand, capacity, breakText, control);
+}
+
+SOCKET OpenDataConnectionWith(Listener *ahead, const struct in_addr *local,
+                              char *transferCommand, size_t capacity, UINT breakText,
+                              SOCKET control)
+{
     long length = MakeLine(transferCommand, capacity, breakText);
     if (length < 0)
         return INVALID_SOCKET;
-    unsigned short port;
-    SOCKET listener = Listen(&port);
-    if (listener == INVALID_SOCKET)
+    Listener taken = *ahead;
+    ahead->socket = INVALID_SOCKET;
+    if (taken.socket == INVALID_SOCKET && !Listen(&taken))
         return ReportWinsockError(), INVALID_SOCKET;
-    struct sockaddr_in local;
-    int size = sizeof local;
-    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+    SOCKET listener = taken.socket;
+    unsigned long address;
+    if (!LocalAddress(local, control, &address))
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
-    FormatPortLine(ntohl(local.sin_addr.s_addr), port, reply, sizeof reply);
+    FormatPortLine(address, taken.port, reply, sizeof reply);
     if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
         ExpectReplyTo("PORT", 200, reply, control) != 0)
         return INVALID_SOCKET;

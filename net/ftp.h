@@ -25,6 +25,21 @@ int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
 // failure was reported. Under TLS once the control connection is.
 SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
                           SOCKET control);
+// A listening socket for an active-mode data connection, made ahead while the server works
+// on an earlier reply: nothing of it reaches the wire until PORT names it. When it cannot
+// be made, its socket is INVALID_SOCKET and nothing is reported or left open (the data
+// connection then makes its own and reports what fails).
+struct Listener {
+    SOCKET socket;
+    unsigned short port;
+};
+Listener ListenAhead(void);
+// OpenDataConnection on a listener made ahead, when the caller has one (taken: the caller's
+// is left without a socket), and with the control connection's local address when the
+// caller knows it (else null).
+SOCKET OpenDataConnectionWith(Listener *ahead, const struct in_addr *local,
+                              char *transferCommand, size_t capacity, UINT breakText,
+                              SOCKET control);
 // Passive mode: the transfer command's line as above, PASV, 227, connect to the address it
 // names (or to the server's, when it names one behind NAT), the transfer command, 150 or 125.
 SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,

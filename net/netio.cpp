@@ -14,13 +14,15 @@ enum {
 
 static const char kNotifierClass[] = "OvraSocketEvents";
 
+struct Lookup;
+
 // One waiting call. It lives on the stack of the call; a nested call made after its
 // exchange was abandoned stacks on top of it.
 struct Wait {
     SOCKET socket;
     UINT message;  // the socket's event message
     long events;
-    HANDLE task;
+    Lookup *lookup;      // the look-up it waits for, if it waits for one
     bool taskCancelled;  // WSACancelAsyncRequest succeeded
     bool done;
     int error;
@@ -38,8 +40,25 @@ struct OpenSocket {
     UINT message;
 };
 
+// One look-up's answer. A look-up given up on can still end and write its answer (Wine's
+// WSACancelAsyncRequest stops nothing, and on Windows the cancel can come too late), so the
+// answer goes to a block of its own, apart from the caller's buffer, which the completion
+// message finds again by its task handle. The block goes when its answer has been taken,
+// when the message of one given up on arrives, or at once when a cancel succeeded on
+// Windows, which posts nothing.
+struct Lookup {
+    HANDLE task;
+    Wait *wait;      // the call waiting for the answer, if one does
+    bool arrived;
+    bool givenUp;    // nobody takes the answer: it is freed when it arrives
+    int error;
+    Lookup *next;
+    char answer[MAXGETHOSTSTRUCT];
+};
+
 // The socket library's per-process record, as Winsock 1.1 kept one per task: the window
-// that receives socket events, the call that waits, and the sockets still open.
+// that receives socket events and look-up answers, the call that waits, the sockets still
+// open and the look-ups not yet ended.
 static struct {
     HWND notifier;
     Wait *current;
@@ -47,17 +66,8 @@ static struct {
     int openCount;
     UINT lastMessage;
     NetCloseHook closeHook;
+    Lookup *lookups;
 } net;
-
-// One look-up's answer. A look-up given up on can still end and write its answer (Wine's
-// WSACancelAsyncRequest stops nothing, and on Windows the cancel can come too late), so the
-// answer goes to a block of its own, apart from the caller's buffer. Each look-up has a
-// window of its own that holds the block, found again from the message. The block goes when
-// that message arrives, or at once when a cancel succeeded on Windows, which posts nothing.
-struct Lookup {
-    Wait *wait;  // null once given up on
-    char answer[MAXGETHOSTSTRUCT];
-};
 
 static bool RunningOnWine(void)
 {
@@ -65,23 +75,45 @@ static bool RunningOnWine(void)
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-static void EndLookup(HWND window)
+static Lookup *FindLookup(HANDLE task)
 {
-    HeapFree(GetProcessHeap(), 0, (void *)GetWindowLongPtrA(window, GWLP_USERDATA));
-    DestroyWindow(window);
+    Lookup *lookup = net.lookups;
+    while (lookup != nullptr && lookup->task != task)
+        lookup = lookup->next;
+    return lookup;
 }
 
-static void LookupArrived(HWND window, LPARAM lParam)
+static void FreeLookup(Lookup *lookup)
 {
-    auto *lookup = (Lookup *)GetWindowLongPtrA(window, GWLP_USERDATA);
+    Lookup **link = &net.lookups;
+    while (*link != lookup)
+        link = &(*link)->next;
+    *link = lookup->next;
+    HeapFree(GetProcessHeap(), 0, lookup);
+}
+
+static void LookupArrived(WPARAM wParam, LPARAM lParam)
+{
+    Lookup *lookup = FindLookup((HANDLE)wParam);
     if (lookup == nullptr)
         return;
-    if (lookup->wait == nullptr) {
-        EndLookup(window);
+    if (lookup->givenUp) {
+        FreeLookup(lookup);
         return;
     }
-    lookup->wait->done = true;
-    lookup->wait->error = WSAGETASYNCERROR(lParam);
+    lookup->arrived = true;
+    lookup->error = WSAGETASYNCERROR(lParam);
+    if (lookup->wait != nullptr)
+        lookup->wait->done = true;
+}
+
+// Nobody takes this answer. Its block stays until the answer can no longer be written.
+static void GiveUp(Lookup *lookup, bool cancelled)
+{
+    if (lookup->arrived || (cancelled && !RunningOnWine()))
+        FreeLookup(lookup);
+    else
+        lookup->givenUp = true;
 }
 
 static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -89,7 +121,7 @@ static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, L
     Wait *wait = net.current;
     if (message >= WM_NET_SOCKET && message < WM_NET_SOCKET + kEventMessages) {
         // Events are hints: the waiting call retries its operation after any of them.
-        if (wait != nullptr && wait->task == nullptr && (SOCKET)wParam == wait->socket &&
+        if (wait != nullptr && wait->lookup == nullptr && (SOCKET)wParam == wait->socket &&
             message == wait->message && (WSAGETSELECTEVENT(lParam) & wait->events) != 0) {
             wait->done = true;
             wait->error = WSAGETSELECTERROR(lParam);
@@ -97,22 +129,29 @@ static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, L
         return 0;
     }
     if (message == WM_NET_LOOKUP) {
-        LookupArrived(window, lParam);
+        LookupArrived(wParam, lParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static HWND CreateNotifier(void)
+// Made when the first socket or look-up needs it, not at start, where it would delay the
+// main window by a millisecond or two.
+static bool HaveNotifier(void)
 {
+    if (net.notifier != nullptr)
+        return true;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = NotifierProc;
     wc.hInstance = instance;
     wc.lpszClassName = kNotifierClass;
     RegisterClassA(&wc);  // fails harmlessly when already registered
-    return CreateWindowExA(0, kNotifierClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           instance, nullptr);
+    net.notifier = CreateWindowExA(0, kNotifierClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                   instance, nullptr);
+    if (net.notifier == nullptr)
+        WSASetLastError(WSAENOBUFS);
+    return net.notifier != nullptr;
 }
 
 static bool CallPending(void)
@@ -221,21 +260,40 @@ static void CloseAll(void)
         NetClose(net.open[net.openCount - 1].socket);
 }
 
+static bool Cancel(Lookup *lookup)
+{
+    return WSACancelAsyncRequest(lookup->task) == 0;
+}
+
 static void CancelTask(Wait *wait)
 {
-    if (wait->task != nullptr)
-        wait->taskCancelled = WSACancelAsyncRequest(wait->task) == 0;
+    if (wait->lookup != nullptr)
+        wait->taskCancelled = Cancel(wait->lookup);
+}
+
+// A look-up nobody waits for, given up with a cancel unless its answer is in.
+static void Drop(Lookup *lookup)
+{
+    if (!lookup->givenUp)
+        GiveUp(lookup, !lookup->arrived && Cancel(lookup));
+}
+
+// Look-ups started and not waited for, when their exchange ends early.
+static void GiveUpStarted(void)
+{
+    Lookup *lookup = net.lookups;
+    while (lookup != nullptr) {
+        Lookup *next = lookup->next;
+        if (lookup->wait == nullptr)
+            Drop(lookup);
+        lookup = next;
+    }
 }
 
 int NetStartup(void)
 {
     WSADATA data;
-    int result = WSAStartup(0x0101, &data);
-    if (result != 0)
-        return result;
-    if (net.notifier == nullptr)
-        net.notifier = CreateNotifier();
-    return 0;
+    return WSAStartup(0x0101, &data);
 }
 
 int NetCleanup(void)
@@ -256,6 +314,7 @@ void NetAbandon(void)
     }
     if (net.current != nullptr)
         Wake();
+    GiveUpStarted();
     CloseAll();
 }
 
@@ -303,6 +362,8 @@ SOCKET NetSocket(int family, int type, int protocol)
         WSASetLastError(WSAEMFILE);
         return INVALID_SOCKET;
     }
+    if (!HaveNotifier())
+        return INVALID_SOCKET;
     SOCKET s = socket(family, type, protocol);
     if (s == INVALID_SOCKET)
         return INVALID_SOCKET;
@@ -426,40 +487,25 @@ static struct hostent *CopyHostEntry(const char *answer, char *buffer)
 
 typedef HANDLE (*StartLookup)(HWND window, const void *key, char *answer);
 
-static struct hostent *RunLookup(StartLookup start, const void *key, char *buffer)
+static HANDLE BeginLookup(StartLookup start, const void *key)
 {
-    if (RefuseNested())
+    if (!HaveNotifier())
         return nullptr;
     auto *lookup = (Lookup *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Lookup));
-    HWND window = lookup != nullptr ? CreateNotifier() : nullptr;
-    if (window == nullptr) {
-        HeapFree(GetProcessHeap(), 0, lookup);
+    if (lookup == nullptr) {
         WSASetLastError(WSAENOBUFS);
         return nullptr;
     }
-    SetWindowLongPtrA(window, GWLP_USERDATA, (LONG_PTR)lookup);
-    Wait wait = {};
-    wait.task = start(window, key, lookup->answer);
-    if (wait.task == nullptr) {
+    lookup->task = start(net.notifier, key, lookup->answer);
+    if (lookup->task == nullptr) {
         int error = WSAGetLastError();
-        EndLookup(window);
+        HeapFree(GetProcessHeap(), 0, lookup);
         WSASetLastError(error);
         return nullptr;
     }
-    lookup->wait = &wait;
-    int result = RunWait(&wait);
-    if (!wait.done) {
-        if (wait.taskCancelled && !RunningOnWine())
-            EndLookup(window);
-        else
-            lookup->wait = nullptr;  // the answer frees its block when it comes
-        return nullptr;
-    }
-    int error = result != 0 ? WSAGetLastError() : wait.error;
-    struct hostent *entry = error == 0 ? CopyHostEntry(lookup->answer, buffer) : nullptr;
-    EndLookup(window);
-    WSASetLastError(error);
-    return entry;
+    lookup->next = net.lookups;
+    net.lookups = lookup;
+    return lookup->task;
 }
 
 static HANDLE StartByName(HWND window, const void *name, char *answer)
@@ -472,6 +518,59 @@ static HANDLE StartByAddr(HWND window, const void *address, char *answer)
 {
     return WSAAsyncGetHostByAddr(window, WM_NET_LOOKUP, (const char *)address, 4, AF_INET,
                                  answer, MAXGETHOSTSTRUCT);
+}
+
+HANDLE NetStartHostByAddr(const struct in_addr *address)
+{
+    return BeginLookup(StartByAddr, address);
+}
+
+struct hostent *NetFinishLookup(HANDLE task, char *buffer)
+{
+    Lookup *lookup = FindLookup(task);
+    if (lookup == nullptr || lookup->givenUp) {
+        WSASetLastError(WSAEINVAL);
+        return nullptr;
+    }
+    int error = lookup->error;
+    if (!lookup->arrived) {
+        if (RefuseNested()) {
+            Drop(lookup);
+            return nullptr;
+        }
+        Wait wait = {};
+        wait.lookup = lookup;
+        lookup->wait = &wait;
+        int result = RunWait(&wait);
+        lookup->wait = nullptr;
+        if (!wait.done) {
+            GiveUp(lookup, wait.taskCancelled);
+            return nullptr;
+        }
+        if (result != 0)
+            error = WSAGetLastError();  // abandoned as the answer came
+        else
+            error = lookup->error;
+    }
+    struct hostent *entry = error == 0 ? CopyHostEntry(lookup->answer, buffer) : nullptr;
+    FreeLookup(lookup);
+    WSASetLastError(error);
+    return entry;
+}
+
+void NetDropLookup(HANDLE task)
+{
+    Lookup *lookup = FindLookup(task);
+    if (lookup != nullptr)
+        Drop(lookup);
+}
+
+static struct hostent *RunLookup(StartLookup start, const void *key, char *buffer)
+{
+    if (RefuseNested())
+        return nullptr;
+    HANDLE task = BeginLookup(start, key);
+    return task != nullptr ? NetFinishLookup(task, buffer) : nullptr;
 }
 
 struct hostent *NetGetHostByName(const char *name, char *buffer)
@@ -487,4 +586,12 @@ struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer)
 int NetOpenSocketCount(void)
 {
     return net.openCount;
+}
+
+int NetStartedLookupCount(void)
+{
+    int count = 0;
+    for (Lookup *lookup = net.lookups; lookup != nullptr; lookup = lookup->next)
+        count += lookup->givenUp ? 0 : 1;
+    return count;
 }

@@ -51,13 +51,22 @@ SOCKET NetAccept(SOCKET listener);
 // Name look-ups. The buffer receives the host entry and must hold MAXGETHOSTSTRUCT bytes.
 struct hostent *NetGetHostByName(const char *name, char *buffer);
 struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer);
+// The same reverse look-up in two halves, so that it runs while the caller waits for other
+// things: the start gives its task (null when it cannot start, code set), the finish waits
+// for the answer if it has not come yet, as NetGetHostByAddr does, and ends the look-up.
+// A look-up not finished is given up by NetDropLookup, or by a reset or an abandon.
+HANDLE NetStartHostByAddr(const struct in_addr *address);
+struct hostent *NetFinishLookup(HANDLE task, char *buffer);
+void NetDropLookup(HANDLE task);
 
 // A layer that keeps state per socket (TLS) is told of every socket closed here, a reset's
 // included, before its handle can be reused.
 typedef void (*NetCloseHook)(SOCKET s);
 void NetSetCloseHook(NetCloseHook hook);
 
-// For tests: sockets opened through this layer and not yet closed.
+// For tests: sockets opened through this layer and not yet closed, and look-ups started and
+// neither finished nor given up.
 int NetOpenSocketCount(void);
+int NetStartedLookupCount(void);
 
 #endif

@@ -57,6 +57,9 @@ struct CryptCalls {
     decltype(&CertFreeCertificateContext) freeCertificate;
     decltype(&CertNameToStrA) nameToText;
     decltype(&CryptHashCertificate2) hash;
+    decltype(&CertOpenSystemStoreA) openSystemStore;
+    decltype(&CertEnumCertificatesInStore) nextInStore;
+    decltype(&CertCloseStore) closeStore;
 };
 
 // The process's TLS state: the provider's call table, one set of credentials for every
@@ -67,6 +70,7 @@ static struct {
     CryptCalls crypt;
     CredHandle credentials;
     bool haveCredentials;
+    bool chainEngineReady;
     TlsLink *links[kMaxLinks];
 } tls;
 
@@ -98,7 +102,10 @@ static bool LoadCrypt(HMODULE module, CryptCalls *c)
            Find(module, "CertFreeCertificateChain", &c->freeChain) &&
            Find(module, "CertFreeCertificateContext", &c->freeCertificate) &&
            Find(module, "CertNameToStrA", &c->nameToText) &&
-           Find(module, "CryptHashCertificate2", &c->hash);
+           Find(module, "CryptHashCertificate2", &c->hash) &&
+           Find(module, "CertOpenSystemStoreA", &c->openSystemStore) &&
+           Find(module, "CertEnumCertificatesInStore", &c->nextInStore) &&
+           Find(module, "CertCloseStore", &c->closeStore);
 }
 
 // The libraries and the credentials, once per process. TLS 1.2 only: the SChannel
@@ -292,6 +299,33 @@ static TlsLink *Connect(SOCKET s, const char *target)
     if (result != 0)
         return ReportHandshake(result), nullptr;
     return link;
+}
+
+// One chain built for a certificate of the root store: the chain engine's set-up, which
+// under Wine loads the system's trusted authorities (some 0.2 s), happens once per process.
+static void SetUpChainEngine(void)
+{
+    HCERTSTORE root = tls.crypt.openSystemStore(0, "ROOT");
+    if (root == nullptr)
+        return;
+    PCCERT_CONTEXT certificate = tls.crypt.nextInStore(root, nullptr);
+    if (certificate != nullptr) {
+        CERT_CHAIN_PARA chainPara = {};
+        chainPara.cbSize = sizeof chainPara;
+        PCCERT_CHAIN_CONTEXT chain = nullptr;
+        if (tls.crypt.getChain(nullptr, certificate, nullptr, nullptr, &chainPara, 0, nullptr,
+                               &chain))
+            tls.crypt.freeChain(chain);
+        tls.crypt.freeCertificate(certificate);
+    }
+    tls.crypt.closeStore(root, 0);
+    tls.chainEngineReady = true;
+}
+
+void TlsPrepare(void)
+{
+    if (Ready() && !tls.chainEngineReady)
+        SetUpChainEngine();
 }
 
 int TlsStart(SOCKET s, const char *host)

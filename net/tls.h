@@ -7,6 +7,10 @@
 
 #include <winsock.h>
 
+// The provider and the certificate chain engine made ready ahead of a handshake, so that a
+// server does not wait for their one-time set-up (a few hundred milliseconds under Wine).
+// Quiet: what fails here fails again, and is reported, when TLS starts.
+void TlsPrepare(void);
 // Negotiates TLS on s for the server named host. 0, or -1 after the failure was reported.
 int TlsStart(SOCKET s, const char *host);
 // The same for a data connection of control: the same credentials and server name, so the

@@ -10,6 +10,7 @@
 #include "net/ftp.h"
 #include "net/netio.h"
 #include "net/report.h"
+#include "net/tls.h"
 #include "net/watchdog.h"
 #include "post/secure.h"
 #include "post/statusline.h"
@@ -25,36 +26,159 @@ struct UploadTarget {
     UINT breakText;  // the box when the name holds a line break
 };
 
-static const UploadTarget kTargets[] = {
+enum { kTargetCount = 2 };
+
+static const UploadTarget kTargets[kTargetCount] = {
     {"UploadFile1", "true", "UploadFile1Name", ".project", IDS_FILE1_BREAK},
     {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt", IDS_FILE2_BREAK},
 };
 
-// A reply whose code is not the one wanted ends the exchange with the reply in a box.
+static bool TargetEnabled(const UploadTarget *target)
+{
+    char value[kSettingSize];
+    ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
+    return lstrcmpiA(value, "true") == 0;
+}
+
+static void ReadTargetName(const UploadTarget *target, char *name)
+{
+    ReadProfileText("Settings", target->nameKey, target->nameDefault, name, kSettingSize);
+}
+
+static void ReadTimezone(char *zone)
+{
+    ReadProfileText("Settings", "Timezone", "", zone, kSettingSize);
+}
+
+// Every key a posting reads between the server's replies, read once before it connects. Each
+// step still reads its keys when it comes to them (a value confirmed in a dialog meanwhile
+// counts), but then finds them kept and only looks at the file (see ReadProfileText).
+static void PreloadSettings(void)
+{
+    char value[kSettingSize];
+    ReadConnectionFlag(SECURE_FTP_KEY);
+    ReadConnectionFlag(PASSIVE_MODE_KEY);
+    for (const UploadTarget &target : kTargets) {
+        TargetEnabled(&target);
+        ReadTargetName(&target, value);
+    }
+    ReadTimezone(value);
+}
+
+// One posting's control connection and what it makes ready ahead: the listening sockets of
+// the data connections, and our end's address and name, for PORT and the status line (the
+// name is looked up once, while the server checks the password, and every line takes its
+// answer).
+struct Posting {
+    int command;
+    SOCKET control;
+    bool haveAddress;
+    struct in_addr address;
+    HANDLE lookup;     // started, not yet finished
+    bool looked;       // the look-up has ended
+    const char *name;  // its answer: null when it found none
+    char entry[MAXGETHOSTSTRUCT];
+    Listener listeners[kTargetCount];
+};
+
+static void BeginPosting(Posting *posting, int command, SOCKET control)
+{
+    *posting = {};
+    posting->command = command;
+    posting->control = control;
+    for (Listener &listener : posting->listeners)
+        listener.socket = INVALID_SOCKET;
+}
+
+static bool LocalAddress(SOCKET control, struct in_addr *address)
+{
+    struct sockaddr_in local;
+    int size = sizeof local;
+    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+        return false;
+    *address = local.sin_addr;
+    return true;
+}
+
+// Nothing is reported here: what fails is tried again when it is needed.
+static void StartLocalName(Posting *posting)
+{
+    posting->haveAddress = LocalAddress(posting->control, &posting->address);
+    if (posting->haveAddress && posting->command == IDM_POST_ON)
+        posting->lookup = NetStartHostByAddr(&posting->address);
+}
+
+// Only a cut-off or refused wait is a failure (reported); a look-up that finds no name
+// leaves the name out.
+static int FinishLocalName(Posting *posting)
+{
+    if (posting->looked)
+        return 0;
+    if (!posting->haveAddress && !LocalAddress(posting->control, &posting->address))
+        return ReportWinsockError();
+    posting->haveAddress = true;
+    struct hostent *entry = posting->lookup != nullptr
+                                ? NetFinishLookup(posting->lookup, posting->entry)
+                                : NetGetHostByAddr(&posting->address, posting->entry);
+    posting->lookup = nullptr;
+    if (entry == nullptr && NetWaitFailed(WSAGetLastError()))
+        return ReportWinsockError();
+    posting->name = entry != nullptr ? entry->h_name : nullptr;
+    posting->looked = true;
+    return 0;
+}
+
+// The listening sockets for the targets' data connections, made before the exchange so that
+// the server never waits for them (nothing of one is on the wire until PORT names it), unless
+// the settings say they are not needed (each target reads them again at its step).
+static void ListenForTargets(Posting *posting)
+{
+    for (int target = 0; target < kTargetCount; target++) {
+        if (TargetEnabled(&kTargets[target]) && !ReadConnectionFlag(PASSIVE_MODE_KEY))
+            posting->listeners[target] = ListenAhead();
+    }
+}
+
+// Before connecting, what the server should not wait for: the settings read, the listeners
+// made, and with Secure FTP the TLS machinery loaded (the settings are only a guess here:
+// each step reads its own again).
+static void MakeReady(Posting *posting)
+{
+    PreloadSettings();
+    ListenForTargets(posting);
+    if (ReadConnectionFlag(SECURE_FTP_KEY))
+        TlsPrepare();
+}
+
+// What the posting made ready and did not use: a listener is closed, a look-up given up.
+static void EndPosting(Posting *posting)
+{
+    if (posting->lookup != nullptr)
+        NetDropLookup(posting->lookup);
+    posting->lookup = nullptr;
+    for (Listener &listener : posting->listeners) {
+        if (listener.socket != INVALID_SOCKET)
+            NetClose(listener.socket);
+        listener.socket = INVALID_SOCKET;
+    }
+}
+
 // Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
 // breakText names the setting that argument comes from.
+static int Send(const char *format, const char *argument, UINT breakText, char *buffer,
+                SOCKET control)
+{
+    wsprintfA(buffer, format, argument);
+    return SendCommand(buffer, kReplySize, breakText, control);
+}
+
+// A reply whose code is not the one wanted ends the exchange with the reply in a box.
 static int Converse(const char *format, const char *argument, UINT breakText, int wanted,
                     char *buffer, SOCKET control)
 {
-    wsprintfA(buffer, format, argument);
-    if (SendCommand(buffer, kReplySize, breakText, control) != 0)
+    if (Send(format, argument, breakText, buffer, control) != 0)
         return -1;
     return ExpectReply(wanted, buffer, control);
-}
-
-// The name of the machine at our end of the control connection, or null when the
-// look-up finds none. Only a cut-off or refused wait is a failure (reported).
-static int LocalHostName(const struct in_addr *address, char *entryBuffer, const char **name)
-{
-    *name = nullptr;
-    struct hostent *entry = NetGetHostByAddr(address, entryBuffer);
-    if (entry != nullptr) {
-        *name = entry->h_name;
-        return 0;
-    }
-    if (NetWaitFailed(WSAGetLastError()))
-        return ReportWinsockError();
-    return 0;
 }
 
 static void CheckPostItems(int command)
@@ -65,20 +189,14 @@ static void CheckPostItems(int command)
     CheckMenuItem(menu, IDM_POST_OFF, MF_BYCOMMAND | (on ? MF_UNCHECKED : MF_CHECKED));
 }
 
-int BuildStatusLine(char *buffer, int command, SOCKET control)
+static int ComposeStatusLine(char *buffer, int command, Posting *posting)
 {
     bool on = command == IDM_POST_ON;
-    const char *hostName = nullptr;
     char address[16] = "";
-    char entryBuffer[MAXGETHOSTSTRUCT];
     if (on) {
-        struct sockaddr_in local;
-        int size = sizeof local;
-        if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
-            return ReportWinsockError();
-        if (LocalHostName(&local.sin_addr, entryBuffer, &hostName) != 0)
+        if (FinishLocalName(posting) != 0)
             return -1;
-        lstrcpynA(address, inet_ntoa(local.sin_addr), sizeof address);
+        lstrcpynA(address, inet_ntoa(posting->address), sizeof address);
     }
     CheckPostItems(command);
     // The 64-bit clock in both builds: the 32-bit one ends in January 2038.
@@ -87,33 +205,47 @@ int BuildStatusLine(char *buffer, int command, SOCKET control)
     if (const struct tm *local = _localtime64(&now))
         when = *local;
     char zone[kSettingSize];
-    ReadProfileText("Settings", "Timezone", "", zone, sizeof zone);
-    FormatStatusLine(on, hostName, address, &when, zone, buffer, kReplySize);
+    ReadTimezone(zone);
+    FormatStatusLine(on, on ? posting->name : nullptr, address, &when, zone, buffer, kReplySize);
     return 0;
 }
 
-// One enabled target: its data connection, a freshly composed line, and the server's 226.
-static int StoreTarget(const UploadTarget *target, int command, char *buffer, SOCKET control)
+int BuildStatusLine(char *buffer, int command, SOCKET control)
 {
-    char value[kSettingSize];
-    ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
-    if (lstrcmpiA(value, "true") != 0)
+    Posting posting;
+    BeginPosting(&posting, command, control);
+    return ComposeStatusLine(buffer, command, &posting);
+}
+
+static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
+{
+    UINT breakText = kTargets[target].breakText;
+    if (ReadConnectionFlag(PASSIVE_MODE_KEY))
+        return OpenPassiveDataConnection(buffer, kReplySize, breakText, posting->control);
+    return OpenDataConnectionWith(&posting->listeners[target],
+                                  posting->haveAddress ? &posting->address : nullptr, buffer,
+                                  kReplySize, breakText, posting->control);
+}
+
+// One enabled target: its data connection, a freshly composed line, and the server's 226.
+static int StoreTarget(int target, char *buffer, Posting *posting)
+{
+    if (!TargetEnabled(&kTargets[target]))
         return 0;
-    ReadProfileText("Settings", target->nameKey, target->nameDefault, value, sizeof value);
-    wsprintfA(buffer, "STOR %s", value);
-    SOCKET data = ReadConnectionFlag(PASSIVE_MODE_KEY)
-                      ? OpenPassiveDataConnection(buffer, kReplySize, target->breakText, control)
-                      : OpenDataConnection(buffer, kReplySize, target->breakText, control);
+    char name[kSettingSize];
+    ReadTargetName(&kTargets[target], name);
+    wsprintfA(buffer, "STOR %s", name);
+    SOCKET data = OpenTargetConnection(target, buffer, posting);
     if (data == INVALID_SOCKET)
         return -1;
-    if (BuildStatusLine(buffer, command, control) != 0)
+    if (ComposeStatusLine(buffer, posting->command, posting) != 0)
         return -1;
     if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
     // Closing the data connection is what ends the file on the server.
     if (ChannelClose(data) != 0)
         return ReportWinsockError();
-    return ExpectReply(226, buffer, control);
+    return ExpectReply(226, buffer, posting->control);
 }
 
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
@@ -121,18 +253,27 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     char buffer[kReplySize];
     ArmWatchdog();
     SetBusy(1);
+    Posting posting;
+    BeginPosting(&posting, command, INVALID_SOCKET);
+    MakeReady(&posting);
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;
+    posting.control = control;
     if (ExpectReply(220, buffer, control) != 0 ||
         (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
-        Converse("PASS %s", login.password, IDS_PASSWORD_BREAK, 230, buffer, control) != 0)
+        Send("PASS %s", login.password, IDS_PASSWORD_BREAK, buffer, control) != 0)
         return -1;
-    for (const UploadTarget &target : kTargets) {
-        if (StoreTarget(&target, command, buffer, control) != 0)
+    // While the server checks the password.
+    StartLocalName(&posting);
+    if (ExpectReply(230, buffer, control) != 0)
+        return -1;
+    for (int target = 0; target < kTargetCount; target++) {
+        if (StoreTarget(target, buffer, &posting) != 0)
             return -1;
     }
+    EndPosting(&posting);
     if (Converse("%s", "QUIT", 0, 221, buffer, control) != 0)
         return -1;
     if (ChannelClose(control) != 0)

@@ -9,9 +9,16 @@
 #include "app/systemdll.h"
 #include "net/report.h"
 #include "res/resource.h"
+#include "settings/keptreads.h"
 #include "settings/scramble.h"
 
 static const char kFileName[] = "ovra.ini";
+
+// Every read opens the file (about a quarter of a millisecond under Wine, which a posting
+// would spend between a server's reply and its next command), so values read are kept
+// while the file stays as it was (keptreads.h). A value confirmed in a dialog or edited by
+// hand meanwhile is read afresh all the same.
+static KeptReads keptReads;
 
 typedef HRESULT(WINAPI *GetFolderPath)(HWND, int, HANDLE, DWORD, LPSTR);
 
@@ -103,6 +110,7 @@ const char *ProfilePath(void)
 
 static BOOL WriteValue(const char *section, const char *key, const char *value, const char *file)
 {
+    ForgetReads(&keptReads);
     BOOL written = WritePrivateProfileStringA(section, key, value, file);
     if (!written)
         ReportWriteFailure(file);
@@ -116,10 +124,43 @@ BOOL WriteProfileInt(const char *section, const char *key, int value, const char
     return WriteValue(section, key, text, file);
 }
 
+static uint64_t Combined(DWORD high, DWORD low)
+{
+    return (uint64_t)high << 32 | low;
+}
+
+static FileStamp Stamp(const char *path)
+{
+    FileStamp stamp = {};
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(path, GetFileExInfoStandard, &data)) {
+        stamp.exists = true;
+        stamp.lastWrite = Combined(data.ftLastWriteTime.dwHighDateTime,
+                                   data.ftLastWriteTime.dwLowDateTime);
+        stamp.size = Combined(data.nFileSizeHigh, data.nFileSizeLow);
+    }
+    return stamp;
+}
+
+static uint64_t Now(void)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return Combined(now.dwHighDateTime, now.dwLowDateTime);
+}
+
 DWORD ReadProfileText(const char *section, const char *key, const char *defaultText,
                       char *buffer, DWORD size)
 {
-    return GetPrivateProfileStringA(section, key, defaultText, buffer, size, ProfilePath());
+    const char *path = ProfilePath();
+    // The file's state before the read: a change during it makes the next read look again.
+    FileStamp stamp = Stamp(path);
+    unsigned long count;
+    if (FindKeptRead(&keptReads, &stamp, section, key, defaultText, buffer, size, &count))
+        return count;
+    count = GetPrivateProfileStringA(section, key, defaultText, buffer, size, path);
+    KeepRead(&keptReads, &stamp, Now(), section, key, defaultText, buffer, size, count);
+    return count;
 }
 
 BOOL WriteProfileText(const char *section, const char *key, const char *value)

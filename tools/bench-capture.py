@@ -16,7 +16,10 @@ or on a data connection opened during it, is an event of the side that sent it; 
 between two events belongs to the side whose event ends it (the other side was waiting).
 So the client's time is what it spends between a reply and its next command, connect,
 data or close; each such stretch is named by the reply before it ("STOR 150": the reply
-150 to STOR). Prints a report, then lines "row<TAB>name<TAB>value" for the summary table.
+150 to STOR). Once the control connection is encrypted (AUTH TLS), the replies cannot be
+read: every stretch after a TLS record of the server's counts as "(encrypted)", and only
+commands sent in the clear are counted. Prints a report, then lines
+"row<TAB>name<TAB>value" for the summary table.
 """
 import re
 import statistics
@@ -26,6 +29,12 @@ import sys
 LINK_HEADERS = {1: 14, 113: 16, 276: 20}  # Ethernet, Linux cooked v1 and v2
 FIN, SYN, RST, ACK = 0x01, 0x02, 0x04, 0x10
 REPLY_END = re.compile(rb"(?:^|\r\n)(\d{3}) [^\r\n]*\r\n$")
+ENCRYPTED = "(encrypted)"
+
+
+def tls_record(payload):
+    """Whether the payload starts a TLS record (handshake, alert, change cipher or data)."""
+    return len(payload) >= 3 and payload[0] in (20, 21, 22, 23) and payload[1] == 3
 
 
 def read_packets(path):
@@ -96,17 +105,20 @@ def split_exchanges(packets, server, port):
 
 
 def measure(exchange, server):
-    """Duration, the client's time, its time after each reply, and its command count."""
+    """Duration, the client's time, its time after each reply, and its commands' verbs."""
     events = []  # (time, side, reply label or None)
     reply, command, seen = b"", "connect", {}
-    commands = 0
+    commands = []
     for when, source, destination, flags, payload in exchange.packets:
         side = "server" if source[0] == server else "client"
         on_control = frozenset((source, destination)) == exchange.control
         if not payload and not flags & (FIN | RST) and not (flags & SYN and not flags & ACK):
             continue  # acknowledgements and SYN-ACKs are the kernels' own
         label = None
-        if on_control and payload and side == "server":
+        if on_control and payload and tls_record(payload):
+            if side == "server":
+                label = ENCRYPTED
+        elif on_control and payload and side == "server":
             reply += payload
             match = REPLY_END.search(reply)
             if match:
@@ -117,7 +129,7 @@ def measure(exchange, server):
                 reply = b""
         elif on_control and payload:
             command = payload.split(None, 1)[0].decode("ascii", "replace").upper()
-            commands += 1
+            commands.append(command)
         events.append((when, side, label))
     client, gaps, after = 0.0, {}, None
     for (earlier, _, label), (later, side, _) in zip(events, events[1:]):
@@ -169,7 +181,11 @@ def main():
             print("   %-22s %-22s %-22s %-22s %-22s %s" % (
                 name, spread(pick("wall")), spread(pick("server")), spread(pick("client")),
                 spread([r["server"] - r["client"] for r in runs_of]),
-                "/".join(sorted({str(c) for c in pick("commands")}))))
+                "/".join(sorted({str(len(c)) for c in pick("commands")}))))
+        print("   commands in the clear, in order (each different sequence once):")
+        for name in names:
+            for sequence in dict.fromkeys(" ".join(r["commands"]) for r in clients[name]):
+                print("     %-20s %s" % (name, sequence))
         print("   paired ratios (median [quartiles] of the per-round ratios):")
         pairs = [(a, reference) for a in names[:-1]]
         if len(names) > 2:

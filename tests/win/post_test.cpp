@@ -171,6 +171,19 @@ TEST_F(DaemonPostTest, BothTargetsOffLogsInAndOutAndLeavesTheMarks)
     EXPECT_EQ(expected, SessionCommands(logMark));
 }
 
+// The name of our end is looked up during the login; with nothing to post it is given up.
+TEST_F(DaemonPostTest, OnWithBothTargetsOffLeavesNoLookUpBehind)
+{
+    WriteIni("Settings", "UploadFile1", "false");
+    ASSERT_EQ(0, StartApp());
+    logMark = ReadWhole(LogPath(), "").size();
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectIdle();
+    std::vector<std::string> expected = {"USER ovra", "PASS (hidden)", "QUIT"};
+    EXPECT_EQ(expected, SessionCommands(logMark));
+}
+
 TEST_F(DaemonPostTest, AutoPostAtStartPostsOnAndClosingPostsOff)
 {
     WriteIni("Settings", "AutoPost", "1");

@@ -175,4 +175,5 @@ void OvraTest::ExpectIdle()
     for (UINT id : {IDM_POST_ON, IDM_POST_OFF, IDM_FINGER, IDM_AUTO_POST})
         EXPECT_EQ(0u, MenuState(id) & MF_GRAYED) << "menu item " << id << " still greyed";
     EXPECT_EQ(0, NetOpenSocketCount()) << "sockets left open";
+    EXPECT_EQ(0, NetStartedLookupCount()) << "look-ups left to finish";
 }
