@@ -114,16 +114,13 @@ Listener ListenAhead(void)
     return listener;
 }
 
-// The local address of the control connection: the caller's, or asked of the socket.
-static bool LocalAddress(const struct in_addr *known, SOCKET control, unsigned long *address)
+bool ControlLocalAddress(SOCKET control, struct in_addr *address)
 {
     struct sockaddr_in local;
     int size = sizeof local;
-    if (known != nullptr)
-        local.sin_addr = *known;
-    else if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
+    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
         return false;
-    *address = ntohl(local.sin_addr.s_addr);
+    *address = local.sin_addr;
     return true;
 }
 
@@ -146,11 +143,13 @@ SOCKET OpenDataConnectionWith(Listener *ahead, const struct in_addr *local,
     if (taken.socket == INVALID_SOCKET && !Listen(&taken))
         return ReportWinsockError(), INVALID_SOCKET;
     SOCKET listener = taken.socket;
-    unsigned long address;
-    if (!LocalAddress(local, control, &address))
+    struct in_addr address;
+    if (local != nullptr)
+        address = *local;
+    else if (!ControlLocalAddress(control, &address))
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
-    FormatPortLine(address, taken.port, reply, sizeof reply);
+    FormatPortLine(ntohl(address.s_addr), taken.port, reply, sizeof reply);
     if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
         ExpectReplyTo("PORT", 200, reply, control) != 0)
         return INVALID_SOCKET;

@@ -25,6 +25,8 @@ int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
 // failure was reported. Under TLS once the control connection is.
 SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
                           SOCKET control);
+// The address of our end of the control connection, as PORT and the status line name it.
+bool ControlLocalAddress(SOCKET control, struct in_addr *address);
 // A listening socket for an active-mode data connection, made ahead while the server works
 // on an earlier reply: nothing of it reaches the wire until PORT names it. When it cannot
 // be made, its socket is INVALID_SOCKET and nothing is reported or left open (the data

@@ -90,20 +90,10 @@ static void BeginPosting(Posting *posting, int command, SOCKET control)
         listener.socket = INVALID_SOCKET;
 }
 
-static bool LocalAddress(SOCKET control, struct in_addr *address)
-{
-    struct sockaddr_in local;
-    int size = sizeof local;
-    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
-        return false;
-    *address = local.sin_addr;
-    return true;
-}
-
 // Nothing is reported here: what fails is tried again when it is needed.
 static void StartLocalName(Posting *posting)
 {
-    posting->haveAddress = LocalAddress(posting->control, &posting->address);
+    posting->haveAddress = ControlLocalAddress(posting->control, &posting->address);
     if (posting->haveAddress && posting->command == IDM_POST_ON)
         posting->lookup = NetStartHostByAddr(&posting->address);
 }
@@ -114,7 +104,7 @@ static int FinishLocalName(Posting *posting)
 {
     if (posting->looked)
         return 0;
-    if (!posting->haveAddress && !LocalAddress(posting->control, &posting->address))
+    if (!posting->haveAddress && !ControlLocalAddress(posting->control, &posting->address))
         return ReportWinsockError();
     posting->haveAddress = true;
     struct hostent *entry = posting->lookup != nullptr
