@@ -19,12 +19,13 @@ wine_env_start() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEDEBUG=-all
     if [ -z "${OVRA_KEEP_DISPLAY:-}" ]; then
-        local n=90
-        while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        # Xvfb picks a free display itself and names it: two runs at once never take the same.
+        local named="$base/display"
+        rm -f "$named"
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
         XVFB_PID=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        for _ in $(seq 100); do [ -s "$named" ] && break; sleep 0.1; done
+        export DISPLAY=":$(head -n1 "$named")"
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$WINE" wineboot --init >/dev/null 2>&1
