@@ -1,5 +1,7 @@
 #include "app/handover.h"
 
+#include "app/appstate.h"
+
 enum { kQueueSize = 16 };
 
 struct QueuedCommand {
@@ -61,6 +63,11 @@ void RunQueuedCommands(HWND window, CommandRunner run)
 bool RunningHandedOver(void)
 {
     return queue.handedOver;
+}
+
+void IssueCommand(WPARAM command)
+{
+    SendMessageA(g_hMainWindow, WM_COMMAND, command, MAKELPARAM(kPostUnattended, kOwnCommand));
 }
 
 void DropQueuedCommands(void)

@@ -6,7 +6,6 @@
 #include "app/help.h"
 #include "net/netio.h"
 #include "net/report.h"
-#include "net/watchdog.h"
 #include "post/post.h"
 #include "query/querybox.h"
 #include "res/resource.h"
@@ -14,11 +13,6 @@
 #include "settings/profile.h"
 
 enum { kOutputPaneStyle = 0x503008C4, kPanePoints = 10 };
-
-void IssueCommand(WPARAM command)
-{
-    SendMessageA(g_hMainWindow, WM_COMMAND, command, MAKELPARAM(kPostUnattended, kOwnCommand));
-}
 
 static void CreateOutputPane(HWND window)
 {
@@ -102,17 +96,6 @@ static void EndSession(void)
     g_AutoPostFlag = 0;
     if (destroy != nullptr)
         destroy(g_hMainWindow);
-}
-
-void SetBusy(int busy)
-{
-    HMENU menu = GetMenu(g_hMainWindow);
-    SendMessageA(g_hMainWindow, WM_USER, (WPARAM)busy, 0);
-    UINT state = MF_BYCOMMAND | (busy != 0 ? MF_GRAYED : MF_ENABLED);
-    EnableMenuItem(menu, IDM_POST_ON, state);
-    EnableMenuItem(menu, IDM_POST_OFF, state);
-    EnableMenuItem(menu, IDM_FINGER, state);
-    EnableMenuItem(menu, IDM_AUTO_POST, state);
 }
 
 int ClearOutput(void)

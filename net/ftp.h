@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <winsock.h>
 
-enum { kReplySize = 2048 };
+#include "net/reply.h"
 
 // One whole reply into buffer; returns its code, or -1 after the failure was reported.
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control);

@@ -4,14 +4,14 @@
 #include <time.h>
 
 #include "app/appstate.h"
-#include "app/mainwindow.h"
+#include "app/handover.h"
 #include "net/channel.h"
 #include "net/connect.h"
+#include "net/exchange.h"
 #include "net/ftp.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/tls.h"
-#include "net/watchdog.h"
 #include "post/secure.h"
 #include "post/statusline.h"
 #include "res/resource.h"
@@ -241,8 +241,7 @@ static int StoreTarget(int target, char *buffer, Posting *posting)
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
 {
     char buffer[kReplySize];
-    ArmWatchdog();
-    SetBusy(1);
+    BeginExchange();
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
     MakeReady(&posting);
@@ -268,8 +267,7 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return -1;
     if (ChannelClose(control) != 0)
         return ReportWinsockError();
-    DisarmWatchdog();
-    SetBusy(0);
+    EndExchange();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "app/appstate.h"
+#include "app/message.h"
 #include "net/ftp.h"
 #include "net/report.h"
 #include "net/tls.h"
@@ -52,11 +53,8 @@ static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT 
 
 static bool AskToTrust(const char *text)
 {
-    char caption[kTextSize];
-    LoadMessageText(IDS_CERT_CAPTION, caption, sizeof caption);
-    MessageBeep(MB_ICONWARNING);
-    return MessageBoxA(g_hMainWindow, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
-           IDYES;
+    return ShowText(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, IDS_CERT_CAPTION, text,
+                    g_hMainWindow) == IDYES;
 }
 
 static int AcceptCertificate(SOCKET control, const char *host, bool mayAskUser)

@@ -1,6 +1,6 @@
 #include "settings/dialogs.h"
 
-#include "net/report.h"
+#include "app/message.h"
 #include "res/resource.h"
 #include "settings/connection.h"
 #include "settings/logininfo.h"

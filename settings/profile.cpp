@@ -5,9 +5,9 @@
 #include <shlobj.h>
 
 #include "app/appstate.h"
+#include "app/message.h"
 #include "app/paths.h"
 #include "app/systemdll.h"
-#include "net/report.h"
 #include "res/resource.h"
 #include "settings/keptreads.h"
 #include "settings/scramble.h"
