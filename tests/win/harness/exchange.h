@@ -27,17 +27,6 @@ inline void CloseExchange(SOCKET s)
     EndExchange();
 }
 
-// Reads one reply and insists on a code, as the posting does.
-inline int ExpectReply(int code, char *reply, SOCKET s)
-{
-    int got = ReadReply(kReplySize, reply, s);
-    if (got == -1)
-        return -1;
-    if (got != code)
-        return ReportServerError(reply);
-    return 0;
-}
-
 // Connects to the FTP service of host and reads one reply. On success the exchange ends
 // normally and the code is returned; otherwise -1, already reported.
 inline int ReadOneReply(const char *host, char *reply)
