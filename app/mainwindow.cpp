@@ -10,6 +10,7 @@
 #include "query/querybox.h"
 #include "res/resource.h"
 #include "settings/dialogs.h"
+#include "settings/values.h"
 #include "settings/profile.h"
 
 enum { kOutputPaneStyle = 0x503008C4, kPanePoints = 10 };
@@ -51,7 +52,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
     }
     LoadLoginInfo(loginInfo);
     CreateOutputPane(g_hMainWindow);
-    *autoPostFlag = ReadProfileInt("Settings", "AutoPost", 0);
+    *autoPostFlag = ReadSettingInt(kAutoPost);
     if (*autoPostFlag == 1) {
         IssueCommand(IDM_POST_ON);
         CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
@@ -111,10 +112,10 @@ BOOL SaveWindowPosition(void)
 {
     RECT r;
     GetWindowRect(g_hMainWindow, &r);
-    WriteProfileInt("WindowPosition", "X", r.left, ProfilePath());
-    WriteProfileInt("WindowPosition", "Y", r.top, ProfilePath());
-    WriteProfileInt("WindowPosition", "Width", r.right - r.left, ProfilePath());
-    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, ProfilePath());
+    WriteProfileInt(WINDOW_SECTION, "X", r.left, ProfilePath());
+    WriteProfileInt(WINDOW_SECTION, "Y", r.top, ProfilePath());
+    WriteProfileInt(WINDOW_SECTION, "Width", r.right - r.left, ProfilePath());
+    return WriteProfileInt(WINDOW_SECTION, "Height", r.bottom - r.top, ProfilePath());
 }
 
 INT_PTR RunDialog(LPARAM parameter, DLGPROC procedure, const char *templateName, HWND owner)

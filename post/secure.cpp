@@ -10,7 +10,7 @@
 #include "net/tls.h"
 #include "net/watchdog.h"
 #include "res/resource.h"
-#include "settings/connection.h"
+#include "settings/keys.h"
 #include "settings/profile.h"
 
 enum { kTextSize = 128, kBoxSize = 1536 };
