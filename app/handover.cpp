@@ -17,7 +17,8 @@ static struct {
     bool handedOver;  // a queued command runs
 } queue;
 
-static void Run(HWND window, WPARAM command, LPARAM lParam, CommandRunner run)
+// Runs the command, counting how deeply commands run inside one another.
+static void RunCounted(HWND window, WPARAM command, LPARAM lParam, CommandRunner run)
 {
     queue.depth++;
     run(command, lParam);
@@ -42,7 +43,7 @@ LRESULT ReceiveCommand(HWND window, WPARAM command, LPARAM lParam, CommandRunner
         queue.entries[queue.count++] = {command, lParam};
         return kCommandQueued;
     }
-    Run(window, command, lParam, run);
+    RunCounted(window, command, lParam, run);
     return 0;
 }
 
@@ -56,7 +57,7 @@ void RunQueuedCommands(HWND window, CommandRunner run)
     for (int i = 0; i < queue.count; i++)
         queue.entries[i] = queue.entries[i + 1];
     queue.handedOver = true;
-    Run(window, next.command, next.lParam, run);
+    RunCounted(window, next.command, next.lParam, run);
     queue.handedOver = false;
 }
 

@@ -2,8 +2,6 @@
 
 #include "app/appstate.h"
 
-enum { kLineSize = 128 };  // a caption or a line of the string table
-
 // Codes outside the string table still get a box that names them.
 void LoadMessageText(UINT id, char *text, int size)
 {
@@ -13,14 +11,14 @@ void LoadMessageText(UINT id, char *text, int size)
 
 int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner)
 {
-    char text[kLineSize];
+    char text[kMessageLineSize];
     LoadMessageText(textId, text, sizeof text);
     return ShowText(style, captionId, text, owner);
 }
 
 int ShowText(UINT style, UINT captionId, const char *text, HWND owner)
 {
-    char caption[kLineSize];
+    char caption[kMessageLineSize];
     LoadMessageText(captionId, caption, sizeof caption);
     MessageBeep(style & MB_ICONMASK);
     // While the main window is hidden or minimised (Auto Post at start, a posting from the
@@ -32,7 +30,7 @@ int ShowText(UINT style, UINT captionId, const char *text, HWND owner)
 
 int ShowFileMessage(UINT style, UINT captionId, UINT formatId, const char *path, HWND owner)
 {
-    char format[kLineSize * 2];
+    char format[kMessageLineSize * 2];
     char text[1025];  // wsprintfA writes at most 1,024 characters and the terminator
     if (LoadStringA(g_hInstance, formatId, format, sizeof format) == 0)
         lstrcpyA(format, "%s");

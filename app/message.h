@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+enum { kMessageLineSize = 128 };  // a caption or one text of the string table
+
 // A box whose caption and text come from the string table, after a beep of its icon type.
 int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner);
 // The same with a text of its own.

@@ -10,11 +10,9 @@
 #include "net/watchdog.h"
 #include "res/resource.h"
 
-enum { kLineSize = 128 };  // a caption or a line of the string table
-
 static void LoadLine(UINT id, char *text)
 {
-    LoadMessageText(id, text, kLineSize);
+    LoadMessageText(id, text, kMessageLineSize);
 }
 
 // Winsock shares the thread's last-error value with USER calls, so read it first.
@@ -40,8 +38,8 @@ int ReportFailureText(UINT captionId, const char *text)
 
 int ReportFailure(UINT captionId, UINT textId, long status)
 {
-    char format[kLineSize];
-    char text[kLineSize + 16];
+    char format[kMessageLineSize];
+    char text[kMessageLineSize + 16];
     LoadLine(textId, format);
     wsprintfA(text, format, status);
     return ReportFailureText(captionId, text);
@@ -49,7 +47,7 @@ int ReportFailure(UINT captionId, UINT textId, long status)
 
 int ReportRefusedText(UINT textId)
 {
-    char text[kLineSize];
+    char text[kMessageLineSize];
     LoadLine(textId, text);
     return ReportFailureText(IDS_ERROR, text);
 }
@@ -57,7 +55,7 @@ int ReportRefusedText(UINT textId)
 int ReportServerError(const char *reply, UINT hintId)
 {
     // A server that closed before sending anything would give an empty box.
-    char noReply[kLineSize];
+    char noReply[kMessageLineSize];
     if (reply[0] == '\0') {
         LoadLine(IDS_NO_REPLY, noReply);
         reply = noReply;
@@ -65,9 +63,9 @@ int ReportServerError(const char *reply, UINT hintId)
     if (hintId == 0)
         return ReportFailureText(IDS_FTP_ERROR, reply);
     // The reply as it came, then the hint on a line of its own after a blank line.
-    char hint[kLineSize];
+    char hint[kMessageLineSize];
     LoadLine(hintId, hint);
-    char text[kReplySize + kLineSize + 8];
+    char text[kReplySize + kMessageLineSize + 8];
     size_t length = strlen(reply);
     memcpy(text, reply, length);
     if (length == 0 || reply[length - 1] != '\n') {

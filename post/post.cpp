@@ -167,9 +167,9 @@ static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
     UINT breakText = kUploadTargets[target].breakText;
     if (ReadSwitch(kPassiveMode))
         return OpenPassiveDataConnection(buffer, kReplySize, breakText, posting->control);
-    return OpenDataConnectionWith(&posting->listeners[target],
-                                  posting->haveAddress ? &posting->address : nullptr, buffer,
-                                  kReplySize, breakText, posting->control);
+    return OpenDataConnection(&posting->listeners[target],
+                              posting->haveAddress ? &posting->address : nullptr, buffer,
+                              kReplySize, breakText, posting->control);
 }
 
 // One enabled target: its data connection, a freshly composed line, and the server's 226.

@@ -13,7 +13,7 @@
 #include "settings/keys.h"
 #include "settings/profile.h"
 
-enum { kTextSize = 128, kBoxSize = 1536 };
+enum { kBoxSize = 1536 };
 
 static int Exchange(const char *command, int wanted, SOCKET control)
 {
@@ -39,7 +39,7 @@ static UINT ProblemText(long problem)
 static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT closingId,
                                 char *text)
 {
-    char format[kTextSize * 2], reason[kTextSize], closing[kTextSize];
+    char format[kMessageLineSize * 2], reason[kMessageLineSize], closing[kMessageLineSize];
     LoadMessageText(ProblemText(c->problem), format, sizeof format);
     snprintf(reason, sizeof reason, format, c->problem);
     LoadMessageText(closingId, format, sizeof format);

@@ -407,8 +407,9 @@ TEST_F(DataConnectionTest, PortTransferCommandAndAcceptCarryTheData)
     SOCKET s = OpenExchange("ftp", "127.0.0.40");
     ASSERT_NE(INVALID_SOCKET, s);
     std::string address = LocalAddressNumbers(s);
+    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    SOCKET d = OpenDataConnection(command, sizeof command, 0, s);
+    SOCKET d = OpenDataConnection(&none, nullptr, command, sizeof command, 0, s);
     ASSERT_NE(INVALID_SOCKET, d);
     EXPECT_STREQ("STOR .project\r\n", command);
     EXPECT_EQ(2, NetOpenSocketCount()) << "the listener is closed after the accept";
@@ -445,8 +446,9 @@ TEST_F(DataConnectionTest, ReplyOtherThan150IsAServerErrorWithoutAccept)
     });
     SOCKET s = OpenExchange("ftp", "127.0.0.41");
     ASSERT_NE(INVALID_SOCKET, s);
+    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(&none, nullptr, command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error", "425 Can't open data connection\r\n\r\n"
                                    "Turning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
@@ -467,8 +469,9 @@ TEST_F(DataConnectionTest, RefusedPortIsAServerErrorAndNoTransferIsSent)
     });
     SOCKET s = OpenExchange("ftp", "127.0.0.42");
     ASSERT_NE(INVALID_SOCKET, s);
+    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(&none, nullptr, command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error",
                  "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
