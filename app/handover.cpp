@@ -1,5 +1,7 @@
 #include "app/handover.h"
 
+#include "app/appstate.h"
+
 enum { kQueueSize = 16 };
 
 struct QueuedCommand {
@@ -15,7 +17,8 @@ static struct {
     bool handedOver;  // a queued command runs
 } queue;
 
-static void Run(HWND window, WPARAM command, LPARAM lParam, CommandRunner run)
+// Runs the command, counting how deeply commands run inside one another.
+static void RunCounted(HWND window, WPARAM command, LPARAM lParam, CommandRunner run)
 {
     queue.depth++;
     run(command, lParam);
@@ -40,7 +43,7 @@ LRESULT ReceiveCommand(HWND window, WPARAM command, LPARAM lParam, CommandRunner
         queue.entries[queue.count++] = {command, lParam};
         return kCommandQueued;
     }
-    Run(window, command, lParam, run);
+    RunCounted(window, command, lParam, run);
     return 0;
 }
 
@@ -54,13 +57,18 @@ void RunQueuedCommands(HWND window, CommandRunner run)
     for (int i = 0; i < queue.count; i++)
         queue.entries[i] = queue.entries[i + 1];
     queue.handedOver = true;
-    Run(window, next.command, next.lParam, run);
+    RunCounted(window, next.command, next.lParam, run);
     queue.handedOver = false;
 }
 
 bool RunningHandedOver(void)
 {
     return queue.handedOver;
+}
+
+void IssueCommand(WPARAM command)
+{
+    SendMessageA(g_hMainWindow, WM_COMMAND, command, MAKELPARAM(kPostUnattended, kOwnCommand));
 }
 
 void DropQueuedCommands(void)

@@ -16,6 +16,11 @@ enum {
     WM_RUN_QUEUED = WM_APP + 10,
 };
 
+// lParam's low word on WM_COMMAND On (101) or Off (102) for a posting that nobody started
+// from the menu: Auto Post and the command-line words. Such a posting never stops to ask the
+// user. A word handed over by a second start carries it too, however late it runs.
+enum { kPostUnattended = 1 };
+
 typedef void (*CommandRunner)(WPARAM command, LPARAM lParam);
 
 // WM_COMMAND: runs the command now, or queues it when another thread sent it while a
@@ -28,6 +33,9 @@ void RunQueuedCommands(HWND window, CommandRunner run);
 bool RunningHandedOver(void);
 // WM_DESTROY: what still waits goes with the window.
 void DropQueuedCommands(void);
+// Runs a posting (On or Off) on the main window from inside the program: Auto Post and the
+// end of the session, which nobody watches. It carries kOwnCommand, so it never waits.
+void IssueCommand(WPARAM command);
 // For tests: the commands waiting.
 int QueuedCommandCount(void);
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "app/appstate.h"
+#include "app/message.h"
 #include "app/paths.h"
 #include "app/systemdll.h"
-#include "net/report.h"
 #include "res/resource.h"
 #include "settings/profile.h"
 

@@ -6,19 +6,14 @@
 #include "app/help.h"
 #include "net/netio.h"
 #include "net/report.h"
-#include "net/watchdog.h"
 #include "post/post.h"
 #include "query/querybox.h"
 #include "res/resource.h"
 #include "settings/dialogs.h"
+#include "settings/values.h"
 #include "settings/profile.h"
 
 enum { kOutputPaneStyle = 0x503008C4, kPanePoints = 10 };
-
-void IssueCommand(WPARAM command)
-{
-    SendMessageA(g_hMainWindow, WM_COMMAND, command, MAKELPARAM(kPostUnattended, kOwnCommand));
-}
 
 static void CreateOutputPane(HWND window)
 {
@@ -57,7 +52,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
     }
     LoadLoginInfo(loginInfo);
     CreateOutputPane(g_hMainWindow);
-    *autoPostFlag = ReadProfileInt("Settings", "AutoPost", 0);
+    *autoPostFlag = ReadSettingInt(kAutoPost);
     if (*autoPostFlag == 1) {
         IssueCommand(IDM_POST_ON);
         CheckMenuItem(GetMenu(g_hMainWindow), IDM_AUTO_POST, MF_BYCOMMAND | MF_CHECKED);
@@ -104,17 +99,6 @@ static void EndSession(void)
         destroy(g_hMainWindow);
 }
 
-void SetBusy(int busy)
-{
-    HMENU menu = GetMenu(g_hMainWindow);
-    SendMessageA(g_hMainWindow, WM_USER, (WPARAM)busy, 0);
-    UINT state = MF_BYCOMMAND | (busy != 0 ? MF_GRAYED : MF_ENABLED);
-    EnableMenuItem(menu, IDM_POST_ON, state);
-    EnableMenuItem(menu, IDM_POST_OFF, state);
-    EnableMenuItem(menu, IDM_FINGER, state);
-    EnableMenuItem(menu, IDM_AUTO_POST, state);
-}
-
 int ClearOutput(void)
 {
     SendMessageA(g_hOutputPane, WM_SETTEXT, 0, (LPARAM) "");
@@ -128,10 +112,10 @@ BOOL SaveWindowPosition(void)
 {
     RECT r;
     GetWindowRect(g_hMainWindow, &r);
-    WriteProfileInt("WindowPosition", "X", r.left, ProfilePath());
-    WriteProfileInt("WindowPosition", "Y", r.top, ProfilePath());
-    WriteProfileInt("WindowPosition", "Width", r.right - r.left, ProfilePath());
-    return WriteProfileInt("WindowPosition", "Height", r.bottom - r.top, ProfilePath());
+    WriteProfileInt(WINDOW_SECTION, "X", r.left, ProfilePath());
+    WriteProfileInt(WINDOW_SECTION, "Y", r.top, ProfilePath());
+    WriteProfileInt(WINDOW_SECTION, "Width", r.right - r.left, ProfilePath());
+    return WriteProfileInt(WINDOW_SECTION, "Height", r.bottom - r.top, ProfilePath());
 }
 
 INT_PTR RunDialog(LPARAM parameter, DLGPROC procedure, const char *templateName, HWND owner)

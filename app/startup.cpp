@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "app/words.h"
 #include "res/resource.h"
+#include "settings/values.h"
 #include "settings/profile.h"
 
 static const char kSeparators[] = " /-";
@@ -68,7 +69,7 @@ static ATOM RegisterMainClass(void)
 
 static int ReadPosition(const char *key)
 {
-    return ReadProfileInt("WindowPosition", key, (int)CW_USEDEFAULT);
+    return ReadProfileInt(WINDOW_SECTION, key, (int)CW_USEDEFAULT);
 }
 
 int InitApplication(int showCommand, char *commandLine)
@@ -88,7 +89,7 @@ int InitApplication(int showCommand, char *commandLine)
                         nullptr, g_hInstance, nullptr) == nullptr)
         return -1;
     ProcessCommandLine(g_hMainWindow, commandLine);
-    int autoPost = ReadProfileInt("Settings", "AutoPost", 0);
+    int autoPost = ReadSettingInt(kAutoPost);
     ShowWindow(g_hMainWindow, autoPost != 0 ? SW_MINIMIZE : showCommand);
     return 0;
 }

@@ -11,6 +11,12 @@
 void RestrictDllSearch(void);
 // The named DLL of the system folder, loaded when it is not yet; null when there is none.
 HMODULE LoadSystemLibrary(const char *name);
+// A function of module into call, typed as the caller declares it; false when it is missing.
+template <typename Call> bool LoadFunction(HMODULE module, const char *name, Call *call)
+{
+    *call = reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    return *call != nullptr;
+}
 // A function of a DLL of the system folder; null when either is missing.
 FARPROC SystemFunction(const char *library, const char *name);
 

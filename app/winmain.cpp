@@ -19,7 +19,7 @@ static char *CopyCommandLine(void)
     return copy;
 }
 
-static int Run(HINSTANCE instance, int showCommand, char *commandLine)
+static int RunProgram(HINSTANCE instance, int showCommand, char *commandLine)
 {
     if (ActivateRunningInstance(commandLine) == 1)
         return 0;
@@ -35,7 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand)
     char *commandLine = CopyCommandLine();
     if (commandLine == nullptr)
         return 1;
-    int result = Run(instance, showCommand, commandLine);
+    int result = RunProgram(instance, showCommand, commandLine);
     HeapFree(GetProcessHeap(), 0, commandLine);
     return result;
 }

@@ -45,7 +45,7 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
     return -1;
 }
 
-static SOCKET Connect(int type, int protocol, const struct sockaddr_in *address)
+static SOCKET ConnectTo(int type, int protocol, const struct sockaddr_in *address)
 {
     SOCKET s = NetSocket(AF_INET, type, protocol);
     if (s == INVALID_SOCKET)
@@ -57,7 +57,7 @@ static SOCKET Connect(int type, int protocol, const struct sockaddr_in *address)
 
 SOCKET ConnectAddress(const struct sockaddr_in *address)
 {
-    return Connect(SOCK_STREAM, IPPROTO_TCP, address);
+    return ConnectTo(SOCK_STREAM, IPPROTO_TCP, address);
 }
 
 SOCKET ConnectService(const char *protocol, const char *service, const char *host)
@@ -71,5 +71,5 @@ SOCKET ConnectService(const char *protocol, const char *service, const char *hos
     if (proto == nullptr)
         return ReportWinsockError(), INVALID_SOCKET;
     int type = lstrcmpiA(protocol, "tcp") == 0 ? SOCK_STREAM : SOCK_DGRAM;
-    return Connect(type, proto->p_proto, &address);
+    return ConnectTo(type, proto->p_proto, &address);
 }

@@ -124,16 +124,8 @@ bool ControlLocalAddress(SOCKET control, struct in_addr *address)
     return true;
 }
 
-SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
-                          SOCKET control)
-{
-    Listener none = {INVALID_SOCKET, 0};
-    return OpenDataConnectionWith(&none, nullptr, transferCommand, capacity, breakText, control);
-}
-
-SOCKET OpenDataConnectionWith(Listener *ahead, const struct in_addr *local,
-                              char *transferCommand, size_t capacity, UINT breakText,
-                              SOCKET control)
+SOCKET OpenDataConnection(Listener *ahead, const struct in_addr *local, char *transferCommand,
+                          size_t capacity, UINT breakText, SOCKET control)
 {
     long length = MakeLine(transferCommand, capacity, breakText);
     if (length < 0)

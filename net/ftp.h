@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <winsock.h>
 
-enum { kReplySize = 2048 };
+#include "net/reply.h"
 
 // One whole reply into buffer; returns its code, or -1 after the failure was reported.
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control);
@@ -20,11 +20,6 @@ int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control)
 // before any byte of it is sent, in a box with the string breakText, which names the
 // setting the text came from (0 for a text the program makes itself, which never does).
 int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
-// The transfer command's line (refused as above before anything is sent), PORT, 200, the
-// transfer command, 150 or 125, accept: the data socket, or INVALID_SOCKET after the
-// failure was reported. Under TLS once the control connection is.
-SOCKET OpenDataConnection(char *transferCommand, size_t capacity, UINT breakText,
-                          SOCKET control);
 // The address of our end of the control connection, as PORT and the status line name it.
 bool ControlLocalAddress(SOCKET control, struct in_addr *address);
 // A listening socket for an active-mode data connection, made ahead while the server works
@@ -36,12 +31,14 @@ struct Listener {
     unsigned short port;
 };
 Listener ListenAhead(void);
-// OpenDataConnection on a listener made ahead, when the caller has one (taken: the caller's
-// is left without a socket), and with the control connection's local address when the
-// caller knows it (else null).
-SOCKET OpenDataConnectionWith(Listener *ahead, const struct in_addr *local,
-                              char *transferCommand, size_t capacity, UINT breakText,
-                              SOCKET control);
+// Active mode: the transfer command's line (refused as above before anything is sent), PORT,
+// 200, the transfer command, 150 or 125, accept: the data socket, or INVALID_SOCKET after
+// the failure was reported. Under TLS once the control connection is. It listens on the
+// listener made ahead when the caller has one (taken: the caller's is left without a
+// socket; else its socket is INVALID_SOCKET), and names the control connection's local
+// address when the caller knows it (else null).
+SOCKET OpenDataConnection(Listener *ahead, const struct in_addr *local, char *transferCommand,
+                          size_t capacity, UINT breakText, SOCKET control);
 // Passive mode: the transfer command's line as above, PASV, 227, connect to the address it
 // names (or to the server's, when it names one behind NAT), the transfer command, 150 or 125.
 SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,

@@ -208,7 +208,7 @@ static int RunWait(Wait *wait)
     return 0;
 }
 
-static OpenSocket *Find(SOCKET s)
+static OpenSocket *FindOpenSocket(SOCKET s)
 {
     for (int i = 0; i < net.openCount; i++) {
         if (net.open[i].socket == s)
@@ -219,7 +219,7 @@ static OpenSocket *Find(SOCKET s)
 
 static UINT MessageOf(SOCKET s)
 {
-    OpenSocket *open = Find(s);
+    OpenSocket *open = FindOpenSocket(s);
     return open != nullptr ? open->message : 0;
 }
 
@@ -247,9 +247,9 @@ static void Record(SOCKET s, UINT message)
     net.open[net.openCount++] = {s, message};
 }
 
-static void Forget(SOCKET s)
+static void ForgetSocket(SOCKET s)
 {
-    OpenSocket *open = Find(s);
+    OpenSocket *open = FindOpenSocket(s);
     if (open != nullptr)
         *open = net.open[--net.openCount];
 }
@@ -332,11 +332,6 @@ int NetRestart(void)
     return 0;
 }
 
-void NetReset(void)
-{
-    NetRestart();
-}
-
 bool NetWaitFailed(int code)
 {
     return code == WSAEINTR || code == WSAEINPROGRESS || code == kNetAbandoned;
@@ -388,7 +383,7 @@ int NetClose(SOCKET s)
 {
     if (net.closeHook != nullptr)
         net.closeHook(s);
-    Forget(s);
+    ForgetSocket(s);
     return closesocket(s);
 }
 

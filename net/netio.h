@@ -18,9 +18,7 @@ int NetStartup(void);
 int NetCleanup(void);
 
 // After a reported failure: closes every socket still open, ends any waiting call quietly,
-// then restarts the socket library.
-void NetReset(void);
-// The same, telling whether the restart itself failed (SOCKET_ERROR, code set).
+// then restarts the socket library. SOCKET_ERROR (code set) when the restart itself failed.
 int NetRestart(void);
 
 // The window is going away under a waiting exchange: close its sockets and let it end

@@ -4,6 +4,8 @@
 
 #include <stddef.h>
 
+enum { kReplySize = 2048 };  // a reply's buffer, the terminator included
+
 // The code of the reply at the start of text: its first three characters read the way
 // atol reads (blanks skipped, optional sign, digits); 0 when there are no digits.
 int ReplyCode(const char *text);

@@ -1,19 +1,10 @@
-// Message boxes for failed exchanges.
+// How a failed exchange ends: its last stage (net/exchange.h), then a box, then the socket
+// library reset. Each returns -1, for the caller to return in turn.
 #ifndef OVRA_REPORT_H
 #define OVRA_REPORT_H
 
 #include <windows.h>
 
-// A box whose caption and text come from the string table, after a beep of its icon type.
-int ShowMessage(UINT style, UINT captionId, UINT textId, HWND owner);
-// The same with a text of its own.
-int ShowText(UINT style, UINT captionId, const char *text, HWND owner);
-// The same with the text of string formatId, whose one %s names a file.
-int ShowFileMessage(UINT style, UINT captionId, UINT formatId, const char *path, HWND owner);
-// The same with a text of its own.
-int ShowText(UINT style, UINT captionId, const char *text, HWND owner);
-// The same with the text of string formatId, whose one %s names a file.
-int ShowFileMessage(UINT style, UINT captionId, UINT formatId, const char *path, HWND owner);
 // Ends a failed exchange: watchdog off, busy mode off, the socket error box, socket reset.
 int ReportWinsockError(void);
 // Ends an exchange the server answered unexpectedly; the box shows the reply itself (a text
@@ -28,7 +19,8 @@ int ReportFailure(UINT captionId, UINT textId, long status);
 int ReportRefusedText(UINT textId);
 // Ends an exchange the user chose to end: no box, nothing more sent.
 int EndExchangeQuietly(void);
-// Loads a string-table text into text (size bytes); "[id] Unknown error" when it is missing.
-void LoadMessageText(UINT id, char *text, int size);
+// WM_TIMER of the watchdog: cuts off the waiting call; with none waiting, the exchange
+// ends as a failed one (the box says why nothing was cut off).
+int WatchdogExpired(void);
 
 #endif

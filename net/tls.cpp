@@ -9,13 +9,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "app/systemdll.h"
+#include "net/certificate.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "res/resource.h"
-
-#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
-#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
-#endif
 
 enum {
     kRawSize = 0x10000,    // received and not yet decrypted: a whole handshake flight fits
@@ -49,63 +47,36 @@ struct TlsLink {
     char sealed[kRecordSize + kSealRoom];
 };
 
-// The crypt32 calls, looked up when TLS is first used.
-struct CryptCalls {
-    decltype(&CertGetCertificateChain) getChain;
-    decltype(&CertVerifyCertificateChainPolicy) verifyPolicy;
-    decltype(&CertFreeCertificateChain) freeChain;
-    decltype(&CertFreeCertificateContext) freeCertificate;
-    decltype(&CertNameToStrA) nameToText;
-    decltype(&CryptHashCertificate2) hash;
-    decltype(&CertOpenSystemStoreA) openSystemStore;
-    decltype(&CertEnumCertificatesInStore) nextInStore;
-    decltype(&CertCloseStore) closeStore;
-};
-
 // The process's TLS state: the provider's call table, one set of credentials for every
 // connection (the provider keeps its session cache per credentials), and the connections
 // that have TLS on them.
 static struct {
     PSecurityFunctionTableA sspi;
-    CryptCalls crypt;
     CredHandle credentials;
     bool haveCredentials;
-    bool chainEngineReady;
     TlsLink *links[kMaxLinks];
 } tls;
 
-static HMODULE LoadSystemLibrary(const char *name)
+static TlsLink *LinkOf(SOCKET s)
 {
-    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module != nullptr)
-        return module;
-    // Windows without the search flags refuses them: name the file in the system folder.
-    char path[MAX_PATH];
-    UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + strlen(name) >= MAX_PATH)
-        return nullptr;
-    lstrcatA(path, "\\");
-    lstrcatA(path, name);
-    return LoadLibraryExA(path, nullptr, 0);
+    for (TlsLink *link : tls.links) {
+        if (link != nullptr && link->socket == s)
+            return link;
+    }
+    return nullptr;
 }
 
-template <typename Call> static bool Find(HMODULE module, const char *name, Call *call)
+// Lets go of what TLS kept for s; netio calls this for every socket it closes.
+static void ForgetLink(SOCKET s)
 {
-    *call = reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name)));
-    return *call != nullptr;
-}
-
-static bool LoadCrypt(HMODULE module, CryptCalls *c)
-{
-    return module != nullptr && Find(module, "CertGetCertificateChain", &c->getChain) &&
-           Find(module, "CertVerifyCertificateChainPolicy", &c->verifyPolicy) &&
-           Find(module, "CertFreeCertificateChain", &c->freeChain) &&
-           Find(module, "CertFreeCertificateContext", &c->freeCertificate) &&
-           Find(module, "CertNameToStrA", &c->nameToText) &&
-           Find(module, "CryptHashCertificate2", &c->hash) &&
-           Find(module, "CertOpenSystemStoreA", &c->openSystemStore) &&
-           Find(module, "CertEnumCertificatesInStore", &c->nextInStore) &&
-           Find(module, "CertCloseStore", &c->closeStore);
+    for (TlsLink *&link : tls.links) {
+        if (link == nullptr || link->socket != s)
+            continue;
+        if (link->hasContext)
+            tls.sspi->DeleteSecurityContext(&link->context);
+        HeapFree(GetProcessHeap(), 0, link);
+        link = nullptr;
+    }
 }
 
 // The libraries and the credentials, once per process. TLS 1.2 only: the SChannel
@@ -118,14 +89,13 @@ static bool Ready(void)
     if (tls.sspi == nullptr) {
         HMODULE secur32 = LoadSystemLibrary("secur32.dll");
         INIT_SECURITY_INTERFACE_A init;
-        CryptCalls crypt;
-        if (secur32 == nullptr || !Find(secur32, "InitSecurityInterfaceA", &init) ||
-            !LoadCrypt(LoadSystemLibrary("crypt32.dll"), &crypt))
+        if (secur32 == nullptr || !LoadFunction(secur32, "InitSecurityInterfaceA", &init) ||
+            !LoadCertificateCalls())
             return false;
-        tls.crypt = crypt;
         tls.sspi = init();
         if (tls.sspi == nullptr)
             return false;
+        NetSetCloseHook(ForgetLink);
     }
     SCHANNEL_CRED settings = {};
     settings.dwVersion = SCHANNEL_CRED_VERSION;
@@ -139,28 +109,6 @@ static bool Ready(void)
     return tls.haveCredentials;
 }
 
-static TlsLink *LinkOf(SOCKET s)
-{
-    for (TlsLink *link : tls.links) {
-        if (link != nullptr && link->socket == s)
-            return link;
-    }
-    return nullptr;
-}
-
-// Lets go of what TLS kept for s; netio calls this for every socket it closes.
-static void Forget(SOCKET s)
-{
-    for (TlsLink *&link : tls.links) {
-        if (link == nullptr || link->socket != s)
-            continue;
-        if (link->hasContext)
-            tls.sspi->DeleteSecurityContext(&link->context);
-        HeapFree(GetProcessHeap(), 0, link);
-        link = nullptr;
-    }
-}
-
 static TlsLink *NewLink(SOCKET s, const char *target)
 {
     for (TlsLink *&slot : tls.links) {
@@ -170,7 +118,6 @@ static TlsLink *NewLink(SOCKET s, const char *target)
         if (slot != nullptr) {
             slot->socket = s;
             lstrcpynA(slot->target, target, sizeof slot->target);
-            NetSetCloseHook(Forget);
         }
         return slot;
     }
@@ -280,7 +227,7 @@ static int ReportHandshake(long result)
 }
 
 // A handshake on s for target: the new link, or null after the failure was reported.
-static TlsLink *Connect(SOCKET s, const char *target)
+static TlsLink *Handshaken(SOCKET s, const char *target)
 {
     if (!Ready())
         return ReportFailure(IDS_FTP_ERROR, IDS_TLS_UNAVAILABLE, 0), nullptr;
@@ -301,42 +248,15 @@ static TlsLink *Connect(SOCKET s, const char *target)
     return link;
 }
 
-// One chain built for a certificate of the root store: the chain engine's set-up, which
-// under Wine loads the system's trusted authorities (some 0.2 s), happens once per process.
-static void SetUpChainEngine(void)
-{
-    HCERTSTORE root = tls.crypt.openSystemStore(0, "ROOT");
-    if (root == nullptr)
-        return;
-    PCCERT_CONTEXT certificate = tls.crypt.nextInStore(root, nullptr);
-    if (certificate != nullptr) {
-        CERT_CHAIN_PARA chainPara = {};
-        chainPara.cbSize = sizeof chainPara;
-        PCCERT_CHAIN_CONTEXT chain = nullptr;
-        if (tls.crypt.getChain(nullptr, certificate, nullptr, nullptr, &chainPara, 0, nullptr,
-                               &chain))
-            tls.crypt.freeChain(chain);
-        tls.crypt.freeCertificate(certificate);
-    }
-    tls.crypt.closeStore(root, 0);
-    tls.chainEngineReady = true;
-}
-
 void TlsPrepare(void)
 {
-    if (Ready() && !tls.chainEngineReady)
-        SetUpChainEngine();
+    if (Ready())
+        PrepareChainEngine();
 }
 
 int TlsStart(SOCKET s, const char *host)
 {
-    return Connect(s, host) != nullptr ? 0 : -1;
-}
-
-static void FormatFingerprint(const BYTE *hash, char *text)
-{
-    for (int i = 0; i < 32; i++)
-        snprintf(text + 3 * i, 4, i < 31 ? "%02X:" : "%02X", hash[i]);
+    return Handshaken(s, host) != nullptr ? 0 : -1;
 }
 
 // The SHA-256 fingerprint of the server's certificate into the link, and the certificate
@@ -348,92 +268,27 @@ static PCCERT_CONTEXT TakeCertificate(TlsLink *link)
                                           &certificate) != SEC_E_OK ||
         certificate == nullptr)
         return nullptr;
-    BYTE hash[32];
-    DWORD size = sizeof hash;
-    if (!tls.crypt.hash(L"SHA256", 0, nullptr, certificate->pbCertEncoded,
-                        certificate->cbCertEncoded, hash, &size) ||
-        size != sizeof hash) {
-        tls.crypt.freeCertificate(certificate);
+    if (!FingerprintCertificate(certificate, link->fingerprint)) {
+        FreeCertificate(certificate);
         return nullptr;
     }
-    FormatFingerprint(hash, link->fingerprint);
     return certificate;
 }
 
 int TlsStartData(SOCKET data, SOCKET control)
 {
     const TlsLink *controlLink = LinkOf(control);
-    TlsLink *link = Connect(data, controlLink != nullptr ? controlLink->target : "");
+    TlsLink *link = Handshaken(data, controlLink != nullptr ? controlLink->target : "");
     if (link == nullptr)
         return -1;
     // Only the server of the control connection may take the data.
     PCCERT_CONTEXT certificate = TakeCertificate(link);
     if (certificate == nullptr)
         return ReportFailure(IDS_FTP_ERROR, IDS_TLS_FAILED, SEC_E_NO_CREDENTIALS);
-    tls.crypt.freeCertificate(certificate);
+    FreeCertificate(certificate);
     if (controlLink == nullptr || lstrcmpA(link->fingerprint, controlLink->fingerprint) != 0)
         return ReportFailure(IDS_FTP_ERROR, IDS_TLS_OTHER_CERT, 0);
     return 0;
-}
-
-static long TrustProblem(DWORD errors)
-{
-    if (errors == CERT_TRUST_NO_ERROR)
-        return 0;
-    if (errors & CERT_TRUST_IS_NOT_TIME_VALID)
-        return CERT_E_EXPIRED;
-    if (errors & CERT_TRUST_IS_REVOKED)
-        return CRYPT_E_REVOKED;
-    // Wine reports a lone certificate of an unknown authority as a partial chain only.
-    if (errors & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN))
-        return CERT_E_UNTRUSTEDROOT;
-    if (errors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE)
-        return CERT_E_WRONG_USAGE;
-    return CERT_E_CHAINING;
-}
-
-// Why the system's trust store does not vouch for the certificate as host's, or 0. The
-// chain's own status is read as well as the policy's: the policy alone can pass a chain
-// that ends at an unknown authority.
-static long ChainProblem(PCCERT_CONTEXT certificate, const char *host)
-{
-    LPSTR serverAuth[] = {const_cast<char *>(szOID_PKIX_KP_SERVER_AUTH)};
-    CERT_CHAIN_PARA chainPara = {};
-    chainPara.cbSize = sizeof chainPara;
-    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
-    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
-    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
-    PCCERT_CHAIN_CONTEXT chain = nullptr;
-    if (!tls.crypt.getChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
-                            0, nullptr, &chain))
-        return CERT_E_CHAINING;
-    long problem = TrustProblem(chain->TrustStatus.dwErrorStatus);
-    if (problem == 0) {
-        WCHAR name[kTargetSize];
-        MultiByteToWideChar(CP_ACP, 0, host, -1, name, kTargetSize);
-        SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
-        ssl.cbSize = sizeof ssl;
-        ssl.dwAuthType = AUTHTYPE_SERVER;
-        ssl.pwszServerName = name;
-        CERT_CHAIN_POLICY_PARA policy = {};
-        policy.cbSize = sizeof policy;
-        policy.pvExtraPolicyPara = &ssl;
-        CERT_CHAIN_POLICY_STATUS status = {};
-        status.cbSize = sizeof status;
-        if (!tls.crypt.verifyPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status))
-            problem = CERT_E_CHAINING;
-        else
-            problem = (long)status.dwError;
-    }
-    tls.crypt.freeChain(chain);
-    return problem;
-}
-
-static void NameText(CERT_NAME_BLOB *name, char *text, DWORD size)
-{
-    text[0] = '\0';
-    tls.crypt.nameToText(X509_ASN_ENCODING, name, CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG,
-                         text, size);
 }
 
 int TlsCheckCertificate(SOCKET s, const char *host, TlsCertificate *certificate)
@@ -442,11 +297,9 @@ int TlsCheckCertificate(SOCKET s, const char *host, TlsCertificate *certificate)
     PCCERT_CONTEXT server = link != nullptr ? TakeCertificate(link) : nullptr;
     if (server == nullptr)
         return ReportFailure(IDS_FTP_ERROR, IDS_TLS_FAILED, SEC_E_NO_CREDENTIALS);
-    NameText(&server->pCertInfo->Subject, certificate->subject, sizeof certificate->subject);
-    NameText(&server->pCertInfo->Issuer, certificate->issuer, sizeof certificate->issuer);
+    CheckCertificate(server, host, certificate);
     lstrcpyA(certificate->fingerprint, link->fingerprint);
-    certificate->problem = ChainProblem(server, host);
-    tls.crypt.freeCertificate(server);
+    FreeCertificate(server);
     return 0;
 }
 

@@ -7,6 +7,8 @@
 
 #include <winsock.h>
 
+#include "net/certificate.h"
+
 // The provider and the certificate chain engine made ready ahead of a handshake, so that a
 // server does not wait for their one-time set-up (a few hundred milliseconds under Wine).
 // Quiet: what fails here fails again, and is reported, when TLS starts.
@@ -17,15 +19,6 @@ int TlsStart(SOCKET s, const char *host);
 // session of control is resumed where the provider and the server allow it, and the
 // certificate must be the one control presented.
 int TlsStartData(SOCKET data, SOCKET control);
-
-enum { kFingerprintSize = 96 };  // "AB:CD:..." for 32 bytes, with the terminator
-
-struct TlsCertificate {
-    char subject[256];
-    char issuer[256];
-    char fingerprint[kFingerprintSize];  // SHA-256 of the certificate
-    long problem;  // 0 when the system's trust store vouches for it and host; else why not
-};
 
 // The server's certificate on s, checked with the system's trust store for host (the chain
 // and the name). 0, or -1 after the failure was reported.

@@ -1,8 +1,6 @@
 #include "net/watchdog.h"
 
 #include "app/appstate.h"
-#include "net/netio.h"
-#include "net/report.h"
 
 static UINT watchdogPeriod = kWatchdogPeriod;
 
@@ -19,12 +17,4 @@ void ArmWatchdog(void)
 void DisarmWatchdog(void)
 {
     KillTimer(g_hMainWindow, kWatchdogId);
-}
-
-int WatchdogExpired(void)
-{
-    DisarmWatchdog();
-    if (NetCancelWait() == 0)
-        return 0;
-    return ReportWinsockError();
 }

@@ -8,8 +8,7 @@ enum { kWatchdogId = 1, kWatchdogPeriod = 65535 };
 
 void ArmWatchdog(void);
 void DisarmWatchdog(void);
-// WM_TIMER: cuts off the waiting call; with none waiting, reports why nothing was cut off.
-int WatchdogExpired(void);
+// Its WM_TIMER runs WatchdogExpired (net/report.h).
 // Tests shorten the watch; the program always runs with kWatchdogPeriod.
 void SetWatchdogPeriod(UINT milliseconds);
 

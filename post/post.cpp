@@ -4,66 +4,19 @@
 #include <time.h>
 
 #include "app/appstate.h"
-#include "app/mainwindow.h"
+#include "app/handover.h"
 #include "net/channel.h"
 #include "net/connect.h"
+#include "net/exchange.h"
 #include "net/ftp.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/tls.h"
-#include "net/watchdog.h"
 #include "post/secure.h"
 #include "post/statusline.h"
 #include "res/resource.h"
-#include "settings/connection.h"
+#include "settings/values.h"
 #include "settings/profile.h"
-
-struct UploadTarget {
-    const char *enableKey;
-    const char *enableDefault;
-    const char *nameKey;
-    const char *nameDefault;
-    UINT breakText;  // the box when the name holds a line break
-};
-
-enum { kTargetCount = 2 };
-
-static const UploadTarget kTargets[kTargetCount] = {
-    {"UploadFile1", "true", "UploadFile1Name", ".project", IDS_FILE1_BREAK},
-    {"UploadFile2", "false", "UploadFile2Name", "public_html/ovra.txt", IDS_FILE2_BREAK},
-};
-
-static bool TargetEnabled(const UploadTarget *target)
-{
-    char value[kSettingSize];
-    ReadProfileText("Settings", target->enableKey, target->enableDefault, value, sizeof value);
-    return lstrcmpiA(value, "true") == 0;
-}
-
-static void ReadTargetName(const UploadTarget *target, char *name)
-{
-    ReadProfileText("Settings", target->nameKey, target->nameDefault, name, kSettingSize);
-}
-
-static void ReadTimezone(char *zone)
-{
-    ReadProfileText("Settings", "Timezone", "", zone, kSettingSize);
-}
-
-// Every key a posting reads between the server's replies, read once before it connects. Each
-// step still reads its keys when it comes to them (a value confirmed in a dialog meanwhile
-// counts), but then finds them kept and only looks at the file (see ReadProfileText).
-static void PreloadSettings(void)
-{
-    char value[kSettingSize];
-    ReadConnectionFlag(SECURE_FTP_KEY);
-    ReadConnectionFlag(PASSIVE_MODE_KEY);
-    for (const UploadTarget &target : kTargets) {
-        TargetEnabled(&target);
-        ReadTargetName(&target, value);
-    }
-    ReadTimezone(value);
-}
 
 // One posting's control connection and what it makes ready ahead: the listening sockets of
 // the data connections, and our end's address and name, for PORT and the status line (the
@@ -124,7 +77,7 @@ static int FinishLocalName(Posting *posting)
 static void ListenForTargets(Posting *posting)
 {
     for (int target = 0; target < kTargetCount; target++) {
-        if (TargetEnabled(&kTargets[target]) && !ReadConnectionFlag(PASSIVE_MODE_KEY))
+        if (ReadSwitch(kUploadTargets[target].enable) && !ReadSwitch(kPassiveMode))
             posting->listeners[target] = ListenAhead();
     }
 }
@@ -134,9 +87,11 @@ static void ListenForTargets(Posting *posting)
 // each step reads its own again).
 static void MakeReady(Posting *posting)
 {
-    PreloadSettings();
+    // Each step still reads its keys when it comes to them (a value confirmed in a dialog
+    // meanwhile counts), but then finds them kept and only looks at the file.
+    PreloadPostingSettings();
     ListenForTargets(posting);
-    if (ReadConnectionFlag(SECURE_FTP_KEY))
+    if (ReadSwitch(kSecureFtp))
         TlsPrepare();
 }
 
@@ -195,7 +150,7 @@ static int ComposeStatusLine(char *buffer, int command, Posting *posting)
     if (const struct tm *local = _localtime64(&now))
         when = *local;
     char zone[kSettingSize];
-    ReadTimezone(zone);
+    ReadSetting(kTimezone, zone);
     FormatStatusLine(on, on ? posting->name : nullptr, address, &when, zone, buffer, kReplySize);
     return 0;
 }
@@ -209,21 +164,21 @@ int BuildStatusLine(char *buffer, int command, SOCKET control)
 
 static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
 {
-    UINT breakText = kTargets[target].breakText;
-    if (ReadConnectionFlag(PASSIVE_MODE_KEY))
+    UINT breakText = kUploadTargets[target].breakText;
+    if (ReadSwitch(kPassiveMode))
         return OpenPassiveDataConnection(buffer, kReplySize, breakText, posting->control);
-    return OpenDataConnectionWith(&posting->listeners[target],
-                                  posting->haveAddress ? &posting->address : nullptr, buffer,
-                                  kReplySize, breakText, posting->control);
+    return OpenDataConnection(&posting->listeners[target],
+                              posting->haveAddress ? &posting->address : nullptr, buffer,
+                              kReplySize, breakText, posting->control);
 }
 
 // One enabled target: its data connection, a freshly composed line, and the server's 226.
 static int StoreTarget(int target, char *buffer, Posting *posting)
 {
-    if (!TargetEnabled(&kTargets[target]))
+    if (!ReadSwitch(kUploadTargets[target].enable))
         return 0;
     char name[kSettingSize];
-    ReadTargetName(&kTargets[target], name);
+    ReadSetting(kUploadTargets[target].name, name);
     wsprintfA(buffer, "STOR %s", name);
     SOCKET data = OpenTargetConnection(target, buffer, posting);
     if (data == INVALID_SOCKET)
@@ -241,8 +196,7 @@ static int StoreTarget(int target, char *buffer, Posting *posting)
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
 {
     char buffer[kReplySize];
-    ArmWatchdog();
-    SetBusy(1);
+    BeginExchange();
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
     MakeReady(&posting);
@@ -251,7 +205,7 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return -1;
     posting.control = control;
     if (ExpectReply(220, buffer, control) != 0 ||
-        (ReadConnectionFlag(SECURE_FTP_KEY) && SecureLogin(control, login.host, mayAskUser) != 0) ||
+        (ReadSwitch(kSecureFtp) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
         Send("PASS %s", login.password, IDS_PASSWORD_BREAK, buffer, control) != 0)
         return -1;
@@ -268,8 +222,7 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return -1;
     if (ChannelClose(control) != 0)
         return ReportWinsockError();
-    DisarmWatchdog();
-    SetBusy(0);
+    EndExchange();
     return 0;
 }
 
@@ -284,5 +237,5 @@ BOOL ToggleAutoPost(int *autoPostFlag)
     } else {
         CheckMenuItem(menu, IDM_AUTO_POST, MF_BYCOMMAND | MF_UNCHECKED);
     }
-    return WriteProfileInt("Settings", "AutoPost", *autoPostFlag, ProfilePath());
+    return WriteSettingInt(kAutoPost, *autoPostFlag);
 }

@@ -4,15 +4,16 @@
 #include <string.h>
 
 #include "app/appstate.h"
+#include "app/message.h"
 #include "net/ftp.h"
 #include "net/report.h"
 #include "net/tls.h"
 #include "net/watchdog.h"
 #include "res/resource.h"
-#include "settings/connection.h"
+#include "settings/keys.h"
 #include "settings/profile.h"
 
-enum { kTextSize = 128, kBoxSize = 1536 };
+enum { kBoxSize = 1536 };
 
 static int Exchange(const char *command, int wanted, SOCKET control)
 {
@@ -38,7 +39,7 @@ static UINT ProblemText(long problem)
 static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT closingId,
                                 char *text)
 {
-    char format[kTextSize * 2], reason[kTextSize], closing[kTextSize];
+    char format[kMessageLineSize * 2], reason[kMessageLineSize], closing[kMessageLineSize];
     LoadMessageText(ProblemText(c->problem), format, sizeof format);
     snprintf(reason, sizeof reason, format, c->problem);
     LoadMessageText(closingId, format, sizeof format);
@@ -52,11 +53,8 @@ static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT 
 
 static bool AskToTrust(const char *text)
 {
-    char caption[kTextSize];
-    LoadMessageText(IDS_CERT_CAPTION, caption, sizeof caption);
-    MessageBeep(MB_ICONWARNING);
-    return MessageBoxA(g_hMainWindow, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
-           IDYES;
+    return ShowText(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, IDS_CERT_CAPTION, text,
+                    g_hMainWindow) == IDYES;
 }
 
 static int AcceptCertificate(SOCKET control, const char *host, bool mayAskUser)

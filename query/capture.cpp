@@ -3,11 +3,11 @@
 #include <string.h>
 
 #include "app/appstate.h"
-#include "app/mainwindow.h"
+#include "app/message.h"
 #include "net/connect.h"
+#include "net/exchange.h"
 #include "net/netio.h"
 #include "net/report.h"
-#include "net/watchdog.h"
 #include "query/http.h"
 #include "query/lineends.h"
 #include "res/resource.h"
@@ -79,8 +79,7 @@ int CaptureResponse(SOCKET s, const char *title, bool http10)
     char *received = ObtainBlock(kAnswerSize + 1, &receiveBlock);
     if (received == nullptr) {
         NetClose(s);
-        DisarmWatchdog();
-        SetBusy(0);
+        EndExchange();
         ReportNoMemory();
         return -1;
     }
@@ -90,8 +89,7 @@ int CaptureResponse(SOCKET s, const char *title, bool http10)
         ReleaseBlock(receiveBlock);
         return -1;
     }
-    DisarmWatchdog();
-    SetBusy(0);
+    EndExchange();
     if (http10)
         count = (int)HttpAnswerForPane(received, (size_t)count);
     received[count] = '\0';
@@ -114,12 +112,11 @@ static int SendHttpRequest(SOCKET s, const QueryRequest *request)
 int RunQuery(char *query, const char *service,
              void (*make)(char *query, const char *appTitle, QueryRequest *request), bool http10)
 {
-    SetBusy(1);
+    BeginExchange();
     char appTitle[kQuerySize];
     LoadStringA(g_hInstance, IDS_APP_TITLE, appTitle, sizeof appTitle);
     QueryRequest request;
     make(query, appTitle, &request);
-    ArmWatchdog();
     SOCKET s = ConnectService("tcp", service, request.host);
     if (s == INVALID_SOCKET)
         return -1;

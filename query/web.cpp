@@ -4,11 +4,11 @@
 #include "query/history.h"
 #include "query/querybox.h"
 #include "query/querytext.h"
-#include "settings/connection.h"
+#include "settings/values.h"
 
 int RunWebQuery(char *query)
 {
-    return RunQuery(query, "http", MakeWebRequest, ReadConnectionFlag(WEB_HTTP10_KEY));
+    return RunQuery(query, "http", MakeWebRequest, ReadSwitch(kWebHttp10));
 }
 
 // A typed "http://" is dropped before the history sees the text, so both forms are one entry.

@@ -1,8 +1,8 @@
 #include "settings/dialogs.h"
 
-#include "net/report.h"
+#include "app/message.h"
 #include "res/resource.h"
-#include "settings/connection.h"
+#include "settings/values.h"
 #include "settings/logininfo.h"
 #include "settings/profile.h"
 
@@ -32,24 +32,24 @@ static void ShowLogin(HWND dialog, const LoginInfo *info)
     SetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, info->password);
     FocusFirstEmpty(dialog, info);
     char save[4];
-    ReadProfileText("Login", "SavePassword", "no", save, sizeof save);
+    ReadProfileText(LOGIN_SECTION, SAVE_PASSWORD_KEY, "no", save, sizeof save);
     CheckDlgButton(dialog, IDC_LOGIN_SAVE, lstrcmpiA(save, "yes") == 0 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 static void StoreLogin(HWND dialog, LoginInfo *info)
 {
     GetDlgItemTextA(dialog, IDC_LOGIN_HOST, info->host, sizeof info->host);
-    WriteProfileText("Login", "Host", info->host);
+    WriteProfileText(LOGIN_SECTION, LOGIN_HOST_KEY, info->host);
     GetDlgItemTextA(dialog, IDC_LOGIN_USER, info->user, sizeof info->user);
-    WriteProfileText("Login", "User", info->user);
+    WriteProfileText(LOGIN_SECTION, LOGIN_USER_KEY, info->user);
     GetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, info->password, sizeof info->password);
     if (IsDlgButtonChecked(dialog, IDC_LOGIN_SAVE) == BST_CHECKED) {
-        WriteProfileText("Login", "SavePassword", "Yes");
+        WriteProfileText(LOGIN_SECTION, SAVE_PASSWORD_KEY, "Yes");
         if (!StorePassword(info->password))
             ShowMessage(MB_ICONWARNING, IDS_ERROR, IDS_PASSWORD_UNSAVED, dialog);
     } else {
-        WriteProfileText("Login", "SavePassword", "No");
-        WriteProfileText("Login", "Password", "");
+        WriteProfileText(LOGIN_SECTION, SAVE_PASSWORD_KEY, "No");
+        WriteProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "");
     }
 }
 
@@ -72,7 +72,7 @@ INT_PTR CALLBACK TimezoneBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     char zone[kSettingSize];
     if (message == WM_INITDIALOG) {
-        ReadProfileText("Settings", "Timezone", "", zone, sizeof zone);
+        ReadSetting(kTimezone, zone);
         SetDlgItemTextA(dialog, IDC_TIMEZONE, zone);
         return TRUE;
     }
@@ -80,73 +80,76 @@ INT_PTR CALLBACK TimezoneBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         return FALSE;
     if (wParam == IDOK) {
         GetDlgItemTextA(dialog, IDC_TIMEZONE, zone, sizeof zone);
-        WriteProfileText("Settings", "Timezone", zone);
+        WriteSetting(kTimezone, zone);
     }
     return EndOnCommand(dialog, wParam);
 }
 
 // The dialog shows a box checked only for "true" exactly; posting itself ignores case.
-static void ShowUploadTarget(HWND dialog, int box, const char *enableKey, const char *enableDefault,
-                             int field, const char *nameKey, const char *nameDefault)
+static void ShowUploadTarget(HWND dialog, int box, int field, const UploadTarget *target)
 {
-    char value[kSettingSize];
-    ReadProfileText("Settings", enableKey, enableDefault, value, sizeof value);
-    if (lstrcmpA(value, "true") == 0)
+    if (SwitchShownOn(target->enable))
         CheckDlgButton(dialog, box, BST_CHECKED);
-    ReadProfileText("Settings", nameKey, nameDefault, value, sizeof value);
+    char value[kSettingSize];
+    ReadSetting(target->name, value);
     SetDlgItemTextA(dialog, field, value);
 }
 
-static void StoreUploadTarget(HWND dialog, int box, const char *enableKey, int field,
-                              const char *nameKey)
+static void StoreUploadTarget(HWND dialog, int box, int field, const UploadTarget *target)
 {
-    bool checked = IsDlgButtonChecked(dialog, box) == BST_CHECKED;
-    WriteProfileText("Settings", enableKey, checked ? "true" : "false");
+    WriteSwitch(target->enable, IsDlgButtonChecked(dialog, box) == BST_CHECKED);
     char name[kSettingSize];
     GetDlgItemTextA(dialog, field, name, sizeof name);
-    WriteProfileText("Settings", nameKey, name);
+    WriteSetting(target->name, name);
 }
+
+static const struct {
+    int box;
+    int field;
+} kUploadControls[kTargetCount] = {
+    {IDC_UPLOAD1, IDC_UPLOAD1_NAME},
+    {IDC_UPLOAD2, IDC_UPLOAD2_NAME},
+};
 
 INT_PTR CALLBACK UploadFileBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
-        ShowUploadTarget(dialog, IDC_UPLOAD1, "UploadFile1", "true", IDC_UPLOAD1_NAME,
-                         "UploadFile1Name", ".project");
-        ShowUploadTarget(dialog, IDC_UPLOAD2, "UploadFile2", "false", IDC_UPLOAD2_NAME,
-                         "UploadFile2Name", "public_html/ovra.txt");
+        for (int i = 0; i < kTargetCount; i++)
+            ShowUploadTarget(dialog, kUploadControls[i].box, kUploadControls[i].field,
+                             &kUploadTargets[i]);
         return TRUE;
     }
     if (message != WM_COMMAND)
         return FALSE;
     if (wParam == IDOK) {
-        StoreUploadTarget(dialog, IDC_UPLOAD1, "UploadFile1", IDC_UPLOAD1_NAME, "UploadFile1Name");
-        StoreUploadTarget(dialog, IDC_UPLOAD2, "UploadFile2", IDC_UPLOAD2_NAME, "UploadFile2Name");
+        for (int i = 0; i < kTargetCount; i++)
+            StoreUploadTarget(dialog, kUploadControls[i].box, kUploadControls[i].field,
+                              &kUploadTargets[i]);
     }
     return EndOnCommand(dialog, wParam);
 }
 
 static const struct {
     int box;
-    const char *key;
+    Setting setting;
 } kConnectionSwitches[] = {
-    {IDC_SECURE_FTP, SECURE_FTP_KEY},
-    {IDC_PASSIVE_MODE, PASSIVE_MODE_KEY},
-    {IDC_WEB_HTTP10, WEB_HTTP10_KEY},
+    {IDC_SECURE_FTP, kSecureFtp},
+    {IDC_PASSIVE_MODE, kPassiveMode},
+    {IDC_WEB_HTTP10, kWebHttp10},
 };
 
 INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
         for (const auto &s : kConnectionSwitches)
-            CheckDlgButton(dialog, s.box, ReadConnectionFlag(s.key) ? BST_CHECKED : BST_UNCHECKED);
+            CheckDlgButton(dialog, s.box, ReadSwitch(s.setting) ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     }
     if (message != WM_COMMAND)
         return FALSE;
     if (wParam == IDOK) {
         for (const auto &s : kConnectionSwitches) {
-            bool checked = IsDlgButtonChecked(dialog, s.box) == BST_CHECKED;
-            WriteProfileText("Settings", s.key, checked ? "true" : "false");
+            WriteSwitch(s.setting, IsDlgButtonChecked(dialog, s.box) == BST_CHECKED);
         }
     }
     return EndOnCommand(dialog, wParam);

@@ -14,7 +14,7 @@ static bool SameRead(const KeptRead *read, const char *section, const char *key,
            strcmp(read->key, key) == 0 && strcmp(read->defaultText, defaultText) == 0;
 }
 
-static const KeptRead *Find(const KeptReads *kept, const char *section, const char *key,
+static const KeptRead *FindKept(const KeptReads *kept, const char *section, const char *key,
                             const char *defaultText, size_t size)
 {
     for (int i = 0; i < kept->count; i++) {
@@ -31,7 +31,7 @@ bool FindKeptRead(const KeptReads *kept, const FileStamp *now, const char *secti
     if (kept->count == 0 || !SameStamp(&kept->stamp, now) || section == nullptr ||
         key == nullptr || defaultText == nullptr)
         return false;
-    const KeptRead *read = Find(kept, section, key, defaultText, size);
+    const KeptRead *read = FindKept(kept, section, key, defaultText, size);
     if (read == nullptr)
         return false;
     memcpy(buffer, read->value, read->count + 1);
@@ -62,7 +62,7 @@ void KeepRead(KeptReads *kept, const FileStamp *stamp, uint64_t readTime, const 
     if (!OldEnough(stamp, readTime) || !Fits(section) || !Fits(key) || !Fits(defaultText) ||
         size == 0 || size > kKeptValueSize || count >= size)
         return;
-    KeptRead *read = const_cast<KeptRead *>(Find(kept, section, key, defaultText, size));
+    KeptRead *read = const_cast<KeptRead *>(FindKept(kept, section, key, defaultText, size));
     if (read == nullptr && kept->count < kKeptReads)
         read = &kept->reads[kept->count++];
     if (read == nullptr) {

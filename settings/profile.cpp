@@ -5,11 +5,12 @@
 #include <shlobj.h>
 
 #include "app/appstate.h"
+#include "app/message.h"
 #include "app/paths.h"
 #include "app/systemdll.h"
-#include "net/report.h"
 #include "res/resource.h"
 #include "settings/keptreads.h"
+#include "settings/keys.h"
 #include "settings/scramble.h"
 
 static const char kFileName[] = "ovra.ini";
@@ -180,21 +181,21 @@ bool StorePassword(const char *plain)
     char stored[kSettingSize];
     ScramblePassword(plain, stored, sizeof stored);
     if (PasswordStorable(plain)) {
-        WriteProfileText("Login", "Password", stored);
+        WriteProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, stored);
         char back[kSettingSize];
-        ReadProfileText("Login", "Password", "", back, sizeof back);
+        ReadProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "", back, sizeof back);
         if (strcmp(back, stored) == 0)
             return true;
     }
-    WriteProfileText("Login", "Password", "");
+    WriteProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "");
     return false;
 }
 
 void LoadLoginInfo(LoginInfo *info)
 {
-    ReadProfileText("Login", "Host", "", info->host, sizeof info->host);
-    ReadProfileText("Login", "User", "", info->user, sizeof info->user);
+    ReadProfileText(LOGIN_SECTION, LOGIN_HOST_KEY, "", info->host, sizeof info->host);
+    ReadProfileText(LOGIN_SECTION, LOGIN_USER_KEY, "", info->user, sizeof info->user);
     char stored[kSettingSize];
-    if (ReadProfileText("Login", "Password", "", stored, sizeof stored) != 0)
+    if (ReadProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "", stored, sizeof stored) != 0)
         UnscramblePassword(stored, info->password, sizeof info->password);
 }

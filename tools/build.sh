@@ -7,9 +7,13 @@ build_native() {
         cmake --build "$OVRA_ROOT/build/native" -j"$(nproc)"
 }
 
-build_windows() {  # $1: x86_64 or i686; $2: ON to build the test programs too
-    local arch=$1 dir="$OVRA_ROOT/build/$1"
-    cmake -S "$OVRA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+# $1: x86_64 or i686; $2: ON to build the test programs too; $3: Release (the default, into
+# build/$1) or Debug (into build/$1-debug), where a symbol defined twice cannot hide behind
+# inlining.
+build_windows() {
+    local arch=$1 type=${3:-Release} dir="$OVRA_ROOT/build/$1"
+    [ "$type" = Release ] || dir="$dir-$(echo "$type" | tr '[:upper:]' '[:lower:]')"
+    cmake -S "$OVRA_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE="$type" \
         -DCMAKE_TOOLCHAIN_FILE="$OVRA_ROOT/tools/toolchains/$arch-w64-mingw32.cmake" \
         -DOVRA_WERROR=ON -DOVRA_TESTS="${2:-OFF}" >/dev/null &&
         cmake --build "$dir" -j"$(nproc)"

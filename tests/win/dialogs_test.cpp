@@ -2,6 +2,7 @@
 #include "app.h"
 
 #include "app/appstate.h"
+#include "app/busy.h"
 #include "app/mainwindow.h"
 #include "net/connect.h"
 #include "net/ftp.h"

@@ -12,6 +12,7 @@
 #include "app.h"
 #include "exchange.h"
 #include "app/appstate.h"
+#include "app/busy.h"
 #include "app/mainwindow.h"
 #include "net/connect.h"
 #include "net/ftp.h"
@@ -52,10 +53,10 @@ protected:
             PeerConnection connection = p.Accept();
             closed = connection.WaitForClose();
         });
-        SOCKET s = BeginExchange(service, host);
+        SOCKET s = OpenExchange(service, host);
         ASSERT_NE(INVALID_SOCKET, s) << service;
         EXPECT_EQ(1, NetOpenSocketCount());
-        EndExchange(s);
+        CloseExchange(s);
         ASSERT_TRUE(peer.Join());
         EXPECT_TRUE(closed) << service;
         EXPECT_TRUE(boxes.Take().empty());
@@ -70,21 +71,21 @@ using ConnectServiceTest = NetTest;
 
 TEST_F(ConnectServiceTest, RefusedConnectionIsReportedAndReleased)
 {
-    EXPECT_EQ(INVALID_SOCKET, BeginExchange("ftp", "127.0.0.10"));
+    EXPECT_EQ(INVALID_SOCKET, OpenExchange("ftp", "127.0.0.10"));
     ExpectWinsockBox("[10061] Connection refused");
     ExpectIdle();
 }
 
 TEST_F(ConnectServiceTest, UnknownHostIsReportedAndNothingIsConnected)
 {
-    EXPECT_EQ(INVALID_SOCKET, BeginExchange("ftp", "no-such-host.invalid"));
+    EXPECT_EQ(INVALID_SOCKET, OpenExchange("ftp", "no-such-host.invalid"));
     ExpectWinsockBox("[11001] Host not found");
     ExpectIdle();
 }
 
 TEST_F(ConnectServiceTest, UnknownServiceNameIsReportedWithoutASocket)
 {
-    EXPECT_EQ(INVALID_SOCKET, BeginExchange("no-such-service", "127.0.0.11"));
+    EXPECT_EQ(INVALID_SOCKET, OpenExchange("no-such-service", "127.0.0.11"));
     // The code the failed service look-up left.
     ExpectWinsockBox("[11004] Valid name, no data record of requested type");
     ExpectIdle();
@@ -145,7 +146,7 @@ TEST_F(ConnectServiceTest, MissingServicesEntriesFallBackOnTheUsualPorts)
     for (const auto &c : cases)
         ExpectServiceReached(c.service, "127.0.0.13", c.port);
     // Only those three have a fallback.
-    EXPECT_EQ(INVALID_SOCKET, BeginExchange("telnetx", "127.0.0.13"));
+    EXPECT_EQ(INVALID_SOCKET, OpenExchange("telnetx", "127.0.0.13"));
     EXPECT_EQ(1u, boxes.Take().size());
     ExpectIdle();
 }
@@ -304,7 +305,7 @@ TEST_F(ReadReplyTest, NonDigitCodeIsZeroAndShownWhole)
         c.Send("abc Hello\r\n");
         closed = c.WaitForClose();
     });
-    SOCKET s = BeginExchange("ftp", "127.0.0.26");
+    SOCKET s = OpenExchange("ftp", "127.0.0.26");
     ASSERT_NE(INVALID_SOCKET, s);
     char reply[kReplySize];
     EXPECT_EQ(0, ReadReply(kReplySize, reply, s));
@@ -325,7 +326,7 @@ TEST_F(ReadReplyTest, ReplyCutShortShowsExactlyWhatArrived)
         c.ReadLine();
         c.Send("230 cut");
     });
-    SOCKET s = BeginExchange("ftp", "127.0.0.27");
+    SOCKET s = OpenExchange("ftp", "127.0.0.27");
     ASSERT_NE(INVALID_SOCKET, s);
     char reply[kReplySize];
     ASSERT_EQ(0, ExpectReply(220, reply, s));
@@ -356,14 +357,14 @@ TEST_F(SendCommandTest, LineGoesOutWholeWithItsLineEnd)
         received = c.ReadLine();
         c.WaitForClose();
     });
-    SOCKET s = BeginExchange("ftp", "127.0.0.29");
+    SOCKET s = OpenExchange("ftp", "127.0.0.29");
     ASSERT_NE(INVALID_SOCKET, s);
     char user[16] = "USER joe";
     ASSERT_EQ(0, SendCommand(user, sizeof user, 0, s));
     EXPECT_STREQ("USER joe\r\n", user);
     ASSERT_EQ(0, SendCommand(command.data(), command.size(), 0, s));
     EXPECT_EQ(big + "\r\n", std::string(command.data()));
-    EndExchange(s);
+    CloseExchange(s);
     ASSERT_TRUE(peer.Join());
     EXPECT_EQ("USER joe", peer.Transcript().at(0));
     EXPECT_EQ(big.size(), received.size());
@@ -403,11 +404,12 @@ TEST_F(DataConnectionTest, PortTransferCommandAndAcceptCarryTheData)
         c.Send("226 Transfer complete\r\n");
         c.WaitForClose();
     });
-    SOCKET s = BeginExchange("ftp", "127.0.0.40");
+    SOCKET s = OpenExchange("ftp", "127.0.0.40");
     ASSERT_NE(INVALID_SOCKET, s);
     std::string address = LocalAddressNumbers(s);
+    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    SOCKET d = OpenDataConnection(command, sizeof command, 0, s);
+    SOCKET d = OpenDataConnection(&none, nullptr, command, sizeof command, 0, s);
     ASSERT_NE(INVALID_SOCKET, d);
     EXPECT_STREQ("STOR .project\r\n", command);
     EXPECT_EQ(2, NetOpenSocketCount()) << "the listener is closed after the accept";
@@ -416,7 +418,7 @@ TEST_F(DataConnectionTest, PortTransferCommandAndAcceptCarryTheData)
     NetClose(d);
     char reply[kReplySize];
     EXPECT_EQ(0, ExpectReply(226, reply, s));
-    EndExchange(s);
+    CloseExchange(s);
     ASSERT_TRUE(peer.Join());
     EXPECT_EQ(0u, portLine.rfind("PORT " + address, 0)) << portLine << " vs " << address;
     EXPECT_EQ(line, data);
@@ -442,10 +444,11 @@ TEST_F(DataConnectionTest, ReplyOtherThan150IsAServerErrorWithoutAccept)
         early = d.ReadAll();  // the listener closes under the waiting connection
         closed = c.WaitForClose();
     });
-    SOCKET s = BeginExchange("ftp", "127.0.0.41");
+    SOCKET s = OpenExchange("ftp", "127.0.0.41");
     ASSERT_NE(INVALID_SOCKET, s);
+    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(&none, nullptr, command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error", "425 Can't open data connection\r\n\r\n"
                                    "Turning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
@@ -464,10 +467,11 @@ TEST_F(DataConnectionTest, RefusedPortIsAServerErrorAndNoTransferIsSent)
         c.Send("500 Illegal PORT command\r\n");
         closed = c.WaitForClose();
     });
-    SOCKET s = BeginExchange("ftp", "127.0.0.42");
+    SOCKET s = OpenExchange("ftp", "127.0.0.42");
     ASSERT_NE(INVALID_SOCKET, s);
+    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(command, sizeof command, 0, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(&none, nullptr, command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error",
                  "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
@@ -555,7 +559,7 @@ TEST_F(WatchdogTest, ExpiryDuringTheLookUpEndsTheConnection)
 {
     Trigger expire([] { SendMessageA(g_hMainWindow, WM_TIMER, kWatchdogId, 0); });
     expire.Fire();  // queued ahead of the look-up's answer
-    EXPECT_EQ(INVALID_SOCKET, BeginExchange("ftp", "127.0.0.51"));
+    EXPECT_EQ(INVALID_SOCKET, OpenExchange("ftp", "127.0.0.51"));
     ASSERT_TRUE(expire.fired());
     ExpectWinsockBox("[10004] Interrupted system call");
     ExpectIdle();
@@ -569,7 +573,7 @@ TEST_F(NestingTest, SecondExchangeFailsOnceAndTheWaitingOneEndsQuietly)
     Trigger trigger([&] {
         // A web query started from a menu while the posting waits. Had it gone on, its
         // connection would be refused with a second box.
-        innerResult = BeginExchange("http", "127.0.0.61");
+        innerResult = OpenExchange("http", "127.0.0.61");
     });
     std::atomic<bool> closed{false};
     ScriptedPeer outer("127.0.0.60", kFtpPort);
@@ -605,9 +609,9 @@ TEST_F(NestingTest, SecondExchangeFailsOnceAndTheWaitingOneEndsQuietly)
 TEST_F(NestingTest, SecondExchangeDuringALookUpFailsOnceAndTheLookUpEndsQuietly)
 {
     SOCKET innerResult = 0;
-    Trigger trigger([&] { innerResult = BeginExchange("http", "127.0.0.64"); });
+    Trigger trigger([&] { innerResult = OpenExchange("http", "127.0.0.64"); });
     trigger.Fire();  // queued ahead of the look-up's answer
-    EXPECT_EQ(INVALID_SOCKET, BeginExchange("ftp", "127.0.0.63"));
+    EXPECT_EQ(INVALID_SOCKET, OpenExchange("ftp", "127.0.0.63"));
     EXPECT_TRUE(trigger.fired());
     EXPECT_EQ(INVALID_SOCKET, innerResult);
     ExpectWinsockBox("[10036] Operation now in progress");

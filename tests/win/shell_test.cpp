@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "app/appstate.h"
+#include "app/busy.h"
 #include "app/mainwindow.h"
 #include "net/report.h"
 #include "res/resource.h"

@@ -5,48 +5,38 @@
 
 #include <winsock.h>
 
-#include "app/mainwindow.h"
+#include "app/busy.h"
 #include "net/connect.h"
+#include "net/exchange.h"
 #include "net/ftp.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/watchdog.h"
 
-inline SOCKET BeginExchange(const char *service, const char *host)
+// The program's first stage of an exchange, then the connection to service.
+inline SOCKET OpenExchange(const char *service, const char *host)
 {
-    ArmWatchdog();
-    SetBusy(1);
+    BeginExchange();
     return ConnectService("tcp", service, host);
 }
 
-inline void EndExchange(SOCKET s)
+// The connection closed, then the program's last stage of an exchange.
+inline void CloseExchange(SOCKET s)
 {
     NetClose(s);
-    DisarmWatchdog();
-    SetBusy(0);
-}
-
-// Reads one reply and insists on a code, as the posting does.
-inline int ExpectReply(int code, char *reply, SOCKET s)
-{
-    int got = ReadReply(kReplySize, reply, s);
-    if (got == -1)
-        return -1;
-    if (got != code)
-        return ReportServerError(reply);
-    return 0;
+    EndExchange();
 }
 
 // Connects to the FTP service of host and reads one reply. On success the exchange ends
 // normally and the code is returned; otherwise -1, already reported.
 inline int ReadOneReply(const char *host, char *reply)
 {
-    SOCKET s = BeginExchange("ftp", host);
+    SOCKET s = OpenExchange("ftp", host);
     if (s == INVALID_SOCKET)
         return -1;
     int code = ReadReply(kReplySize, reply, s);
     if (code != -1)
-        EndExchange(s);
+        CloseExchange(s);
     return code;
 }
 

@@ -1,0 +1,159 @@
+#include "net/certificate.h"
+
+#include <stdio.h>
+
+#include "app/systemdll.h"
+
+enum { kNameSize = 128 };  // a host name as the policy check takes it
+
+// The crypt32 calls, looked up when TLS is first used, and whether the chain engine is set up.
+struct CryptCalls {
+    decltype(&CertGetCertificateChain) getChain;
+    decltype(&CertVerifyCertificateChainPolicy) verifyPolicy;
+    decltype(&CertFreeCertificateChain) freeChain;
+    decltype(&CertFreeCertificateContext) freeCertificate;
+    decltype(&CertNameToStrA) nameToText;
+    decltype(&CryptHashCertificate2) hash;
+    decltype(&CertOpenSystemStoreA) openSystemStore;
+    decltype(&CertEnumCertificatesInStore) nextInStore;
+    decltype(&CertCloseStore) closeStore;
+};
+
+static struct {
+    CryptCalls calls;
+    bool loaded;
+    bool chainEngineReady;
+} crypt;
+
+static bool LoadCrypt(HMODULE module, CryptCalls *c)
+{
+    return module != nullptr && LoadFunction(module, "CertGetCertificateChain", &c->getChain) &&
+           LoadFunction(module, "CertVerifyCertificateChainPolicy", &c->verifyPolicy) &&
+           LoadFunction(module, "CertFreeCertificateChain", &c->freeChain) &&
+           LoadFunction(module, "CertFreeCertificateContext", &c->freeCertificate) &&
+           LoadFunction(module, "CertNameToStrA", &c->nameToText) &&
+           LoadFunction(module, "CryptHashCertificate2", &c->hash) &&
+           LoadFunction(module, "CertOpenSystemStoreA", &c->openSystemStore) &&
+           LoadFunction(module, "CertEnumCertificatesInStore", &c->nextInStore) &&
+           LoadFunction(module, "CertCloseStore", &c->closeStore);
+}
+
+bool LoadCertificateCalls(void)
+{
+    if (!crypt.loaded)
+        crypt.loaded = LoadCrypt(LoadSystemLibrary("crypt32.dll"), &crypt.calls);
+    return crypt.loaded;
+}
+
+// One chain built for a certificate of the root store: the chain engine's set-up, which
+// under Wine loads the system's trusted authorities (some 0.2 s), happens once per process.
+void PrepareChainEngine(void)
+{
+    if (crypt.chainEngineReady)
+        return;
+    HCERTSTORE root = crypt.calls.openSystemStore(0, "ROOT");
+    if (root == nullptr)
+        return;
+    PCCERT_CONTEXT certificate = crypt.calls.nextInStore(root, nullptr);
+    if (certificate != nullptr) {
+        CERT_CHAIN_PARA chainPara = {};
+        chainPara.cbSize = sizeof chainPara;
+        PCCERT_CHAIN_CONTEXT chain = nullptr;
+        if (crypt.calls.getChain(nullptr, certificate, nullptr, nullptr, &chainPara, 0, nullptr,
+                               &chain))
+            crypt.calls.freeChain(chain);
+        crypt.calls.freeCertificate(certificate);
+    }
+    crypt.calls.closeStore(root, 0);
+    crypt.chainEngineReady = true;
+}
+
+static void FormatFingerprint(const BYTE *hash, char *text)
+{
+    for (int i = 0; i < 32; i++)
+        snprintf(text + 3 * i, 4, i < 31 ? "%02X:" : "%02X", hash[i]);
+}
+
+bool FingerprintCertificate(PCCERT_CONTEXT certificate, char *fingerprint)
+{
+    BYTE hash[32];
+    DWORD size = sizeof hash;
+    if (!crypt.calls.hash(L"SHA256", 0, nullptr, certificate->pbCertEncoded,
+                          certificate->cbCertEncoded, hash, &size) ||
+        size != sizeof hash)
+        return false;
+    FormatFingerprint(hash, fingerprint);
+    return true;
+}
+
+static long TrustProblem(DWORD errors)
+{
+    if (errors == CERT_TRUST_NO_ERROR)
+        return 0;
+    if (errors & CERT_TRUST_IS_NOT_TIME_VALID)
+        return CERT_E_EXPIRED;
+    if (errors & CERT_TRUST_IS_REVOKED)
+        return CRYPT_E_REVOKED;
+    // Wine reports a lone certificate of an unknown authority as a partial chain only.
+    if (errors & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN))
+        return CERT_E_UNTRUSTEDROOT;
+    if (errors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE)
+        return CERT_E_WRONG_USAGE;
+    return CERT_E_CHAINING;
+}
+
+// Why the system's trust store does not vouch for the certificate as host's, or 0. The
+// chain's own status is read as well as the policy's: the policy alone can pass a chain
+// that ends at an unknown authority.
+static long ChainProblem(PCCERT_CONTEXT certificate, const char *host)
+{
+    LPSTR serverAuth[] = {const_cast<char *>(szOID_PKIX_KP_SERVER_AUTH)};
+    CERT_CHAIN_PARA chainPara = {};
+    chainPara.cbSize = sizeof chainPara;
+    chainPara.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+    chainPara.RequestedUsage.Usage.cUsageIdentifier = 1;
+    chainPara.RequestedUsage.Usage.rgpszUsageIdentifier = serverAuth;
+    PCCERT_CHAIN_CONTEXT chain = nullptr;
+    if (!crypt.calls.getChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
+                            0, nullptr, &chain))
+        return CERT_E_CHAINING;
+    long problem = TrustProblem(chain->TrustStatus.dwErrorStatus);
+    if (problem == 0) {
+        WCHAR name[kNameSize];
+        MultiByteToWideChar(CP_ACP, 0, host, -1, name, kNameSize);
+        SSL_EXTRA_CERT_CHAIN_POLICY_PARA ssl = {};
+        ssl.cbSize = sizeof ssl;
+        ssl.dwAuthType = AUTHTYPE_SERVER;
+        ssl.pwszServerName = name;
+        CERT_CHAIN_POLICY_PARA policy = {};
+        policy.cbSize = sizeof policy;
+        policy.pvExtraPolicyPara = &ssl;
+        CERT_CHAIN_POLICY_STATUS status = {};
+        status.cbSize = sizeof status;
+        if (!crypt.calls.verifyPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status))
+            problem = CERT_E_CHAINING;
+        else
+            problem = (long)status.dwError;
+    }
+    crypt.calls.freeChain(chain);
+    return problem;
+}
+
+static void NameText(CERT_NAME_BLOB *name, char *text, DWORD size)
+{
+    text[0] = '\0';
+    crypt.calls.nameToText(X509_ASN_ENCODING, name, CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG,
+                         text, size);
+}
+
+void CheckCertificate(PCCERT_CONTEXT certificate, const char *host, TlsCertificate *checked)
+{
+    NameText(&certificate->pCertInfo->Subject, checked->subject, sizeof checked->subject);
+    NameText(&certificate->pCertInfo->Issuer, checked->issuer, sizeof checked->issuer);
+    checked->problem = ChainProblem(certificate, host);
+}
+
+void FreeCertificate(PCCERT_CONTEXT certificate)
+{
+    crypt.calls.freeCertificate(certificate);
+}

@@ -1,0 +1,16 @@
+#include "net/exchange.h"
+
+#include "app/busy.h"
+#include "net/watchdog.h"
+
+void BeginExchange(void)
+{
+    ArmWatchdog();
+    SetBusy(1);
+}
+
+void EndExchange(void)
+{
+    DisarmWatchdog();
+    SetBusy(0);
+}
