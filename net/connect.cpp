@@ -24,7 +24,7 @@ static int ResolveHost(const char *host, struct in_addr *address)
     return 0;
 }
 
-// Without a services-database entry the three services Ovra uses keep their usual ports.
+// Without a services-database entry the services Ovra uses keep their usual ports.
 static int ResolvePort(const char *service, const char *protocol, u_short *port)
 {
     struct servent *entry = getservbyname(service, protocol);
@@ -35,7 +35,7 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
     static const struct {
         const char *name;
         u_short port;
-    } known[] = {{"http", 80}, {"finger", 79}, {"ftp", 21}};
+    } known[] = {{"http", 80}, {"https", 443}, {"finger", 79}, {"ftp", 21}};
     for (const auto &k : known) {
         if (lstrcmpiA(service, k.name) == 0) {
             *port = htons(k.port);
@@ -60,12 +60,13 @@ SOCKET ConnectAddress(const struct sockaddr_in *address)
     return ConnectTo(SOCK_STREAM, IPPROTO_TCP, address);
 }
 
-SOCKET ConnectService(const char *protocol, const char *service, const char *host)
+SOCKET ConnectService(const char *protocol, const char *service, const char *host, unsigned port)
 {
     struct sockaddr_in address = {};
     address.sin_family = AF_INET;
+    address.sin_port = htons((u_short)port);
     if (ResolveHost(host, &address.sin_addr) != 0 ||
-        ResolvePort(service, protocol, &address.sin_port) != 0)
+        (port == 0 && ResolvePort(service, protocol, &address.sin_port) != 0))
         return ReportWinsockError(), INVALID_SOCKET;
     struct protoent *proto = getprotobyname(protocol);
     if (proto == nullptr)

@@ -4,8 +4,10 @@
 
 #include <winsock.h>
 
-// A connected socket, or INVALID_SOCKET after the failure has been reported.
-SOCKET ConnectService(const char *protocol, const char *service, const char *host);
+// A connected socket, or INVALID_SOCKET after the failure has been reported. A port other
+// than 0 (host order) is used instead of the service's.
+SOCKET ConnectService(const char *protocol, const char *service, const char *host,
+                      unsigned port = 0);
 // A TCP connection to an address and port, or INVALID_SOCKET after the failure was reported.
 SOCKET ConnectAddress(const struct sockaddr_in *address);
 

@@ -1,5 +1,6 @@
 #include "net/ftp.h"
 
+#include "app/message.h"
 #include "net/channel.h"
 #include "net/commandline.h"
 #include "net/connect.h"
@@ -16,9 +17,16 @@ static int ReceiveFromControl(void *control, char *buffer, int room)
     return ChannelRecv(*(SOCKET *)control, buffer, room);
 }
 
+// What came with the end of a reply is the start of the next one.
+static int KeepForNextReply(void *control, const char *bytes, int count)
+{
+    return ChannelKeep(*(SOCKET *)control, bytes, count);
+}
+
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
 {
-    int code = ReadReplyFrom(ReceiveFromControl, &control, capacity, buffer);
+    ReplySource source = {ReceiveFromControl, KeepForNextReply, &control};
+    int code = ReadReplyFrom(&source, capacity, buffer);
     return code == -1 ? ReportWinsockError() : code;
 }
 
@@ -85,8 +93,15 @@ static SOCKET SecureLikeControl(SOCKET data, SOCKET control)
     return data;
 }
 
-// A failure leaves the socket open (a reset closes it) and its code set.
-static bool Listen(Listener *listener)
+struct Listener {
+    SOCKET socket;
+    unsigned short port;
+};
+
+// On our end's address of the control connection only: that is where PORT sends the server,
+// and no other interface offers the port. A failure leaves the socket open (a reset closes
+// it) and its code set.
+static bool Listen(const struct in_addr *local, Listener *listener)
 {
     listener->socket = NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (listener->socket == INVALID_SOCKET)
@@ -94,7 +109,7 @@ static bool Listen(Listener *listener)
     struct sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = 0;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_addr = *local;
     int size = sizeof address;
     if (bind(listener->socket, (struct sockaddr *)&address, sizeof address) != 0 ||
         listen(listener->socket, 1) != 0 ||
@@ -102,16 +117,6 @@ static bool Listen(Listener *listener)
         return false;
     listener->port = ntohs(address.sin_port);
     return true;
-}
-
-Listener ListenAhead(void)
-{
-    Listener listener;
-    if (!Listen(&listener) && listener.socket != INVALID_SOCKET) {
-        NetClose(listener.socket);
-        listener.socket = INVALID_SOCKET;
-    }
-    return listener;
 }
 
 bool ControlLocalAddress(SOCKET control, struct in_addr *address)
@@ -124,24 +129,53 @@ bool ControlLocalAddress(SOCKET control, struct in_addr *address)
     return true;
 }
 
-SOCKET OpenDataConnection(Listener *ahead, const struct in_addr *local, char *transferCommand,
+// The control connection's peer: the only host a data connection may be with.
+static bool ServerAddress(SOCKET control, struct sockaddr_in *server)
+{
+    int size = sizeof *server;
+    return getpeername(control, (struct sockaddr *)server, &size) == 0;
+}
+
+// Only others connected to the data port, and the watchdog ended the wait for the server.
+static int ReportOnlyOthersConnected(void)
+{
+    char text[256];
+    LoadMessageText(IDS_DATA_OTHERS_ONLY, text, sizeof text);
+    return ReportServerError(text, IDS_HINT_PASSIVE);
+}
+
+// The server's own connection: whoever else connects to the port first is closed unread
+// and the wait goes on, so the status line reaches nobody but the server.
+static SOCKET AcceptFromServer(SOCKET listener, SOCKET control)
+{
+    struct sockaddr_in server;
+    if (!ServerAddress(control, &server))
+        return ReportWinsockError(), INVALID_SOCKET;
+    int turnedAway = 0;
+    SOCKET data = NetAccept(listener, &server.sin_addr, &turnedAway);
+    if (data != INVALID_SOCKET)
+        return data;
+    if (turnedAway > 0 && WSAGetLastError() == WSAEINTR)
+        return ReportOnlyOthersConnected(), INVALID_SOCKET;
+    return ReportWinsockError(), INVALID_SOCKET;
+}
+
+SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
                           size_t capacity, UINT breakText, SOCKET control)
 {
     long length = MakeLine(transferCommand, capacity, breakText);
     if (length < 0)
         return INVALID_SOCKET;
-    Listener taken = *ahead;
-    ahead->socket = INVALID_SOCKET;
-    if (taken.socket == INVALID_SOCKET && !Listen(&taken))
-        return ReportWinsockError(), INVALID_SOCKET;
-    SOCKET listener = taken.socket;
     struct in_addr address;
     if (local != nullptr)
         address = *local;
     else if (!ControlLocalAddress(control, &address))
         return ReportWinsockError(), INVALID_SOCKET;
+    Listener listener;
+    if (!Listen(&address, &listener))
+        return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
-    FormatPortLine(ntohl(address.s_addr), taken.port, reply, sizeof reply);
+    FormatPortLine(ntohl(address.s_addr), listener.port, reply, sizeof reply);
     if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
         ExpectReplyTo("PORT", 200, reply, control) != 0)
         return INVALID_SOCKET;
@@ -149,29 +183,25 @@ SOCKET OpenDataConnection(Listener *ahead, const struct in_addr *local, char *tr
     if (SendLine(transferCommand, length, control) != 0 ||
         ExpectTransferStart(transferCommand, reply, control) != 0)
         return INVALID_SOCKET;
-    SOCKET data = NetAccept(listener);
+    SOCKET data = AcceptFromServer(listener.socket, control);
     if (data == INVALID_SOCKET)
-        return ReportWinsockError(), INVALID_SOCKET;
-    if (NetClose(listener) != 0)
+        return INVALID_SOCKET;
+    if (NetClose(listener.socket) != 0)
         return ReportWinsockError(), INVALID_SOCKET;
     return SecureLikeControl(data, control);
 }
 
-// Where the 227 reply sends the data connection, as a socket address.
+// Where the 227 reply sends the data connection: to the server, at the port it names. The
+// address it names is not used, so a server can send the connection to no other host.
 static int PassiveAddress(const char *reply, SOCKET control, struct sockaddr_in *address)
 {
     unsigned long offered;
     unsigned short port;
     if (!ParsePassiveReply(reply, &offered, &port))
         return ReportServerError(reply);
-    struct sockaddr_in peer;
-    int size = sizeof peer;
-    if (getpeername(control, (struct sockaddr *)&peer, &size) != 0)
+    if (!ServerAddress(control, address))
         return ReportWinsockError();
-    *address = {};
-    address->sin_family = AF_INET;
     address->sin_port = htons(port);
-    address->sin_addr.s_addr = htonl(PassiveDataAddress(offered, ntohl(peer.sin_addr.s_addr)));
     return 0;
 }
 

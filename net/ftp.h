@@ -22,25 +22,16 @@ int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control)
 int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
 // The address of our end of the control connection, as PORT and the status line name it.
 bool ControlLocalAddress(SOCKET control, struct in_addr *address);
-// A listening socket for an active-mode data connection, made ahead while the server works
-// on an earlier reply: nothing of it reaches the wire until PORT names it. When it cannot
-// be made, its socket is INVALID_SOCKET and nothing is reported or left open (the data
-// connection then makes its own and reports what fails).
-struct Listener {
-    SOCKET socket;
-    unsigned short port;
-};
-Listener ListenAhead(void);
-// Active mode: the transfer command's line (refused as above before anything is sent), PORT,
-// 200, the transfer command, 150 or 125, accept: the data socket, or INVALID_SOCKET after
-// the failure was reported. Under TLS once the control connection is. It listens on the
-// listener made ahead when the caller has one (taken: the caller's is left without a
-// socket; else its socket is INVALID_SOCKET), and names the control connection's local
-// address when the caller knows it (else null).
-SOCKET OpenDataConnection(Listener *ahead, const struct in_addr *local, char *transferCommand,
-                          size_t capacity, UINT breakText, SOCKET control);
-// Passive mode: the transfer command's line as above, PASV, 227, connect to the address it
-// names (or to the server's, when it names one behind NAT), the transfer command, 150 or 125.
+// Active mode: the transfer command's line (refused as above before anything is sent), a
+// listening socket on the control connection's local address, PORT, 200, the transfer
+// command, 150 or 125, accept (only a connection from the server's address; others are
+// closed and the wait goes on): the data socket, or INVALID_SOCKET after the failure was
+// reported. Under TLS once the control connection is. local is the control connection's
+// local address when the caller knows it (else null).
+SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand, size_t capacity,
+                          UINT breakText, SOCKET control);
+// Passive mode: the transfer command's line as above, PASV, 227, connect to the server (the
+// control connection's peer) at the port the reply names, the transfer command, 150 or 125.
 SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,
                                  SOCKET control);
 

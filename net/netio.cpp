@@ -38,6 +38,9 @@ struct Wait {
 struct OpenSocket {
     SOCKET socket;
     UINT message;
+    char *kept;  // bytes given back by its reader (NetKeep), on the heap
+    int keptLength;
+    bool keptSecured;
 };
 
 // One look-up's answer. A look-up given up on can still end and write its answer (Wine's
@@ -244,14 +247,24 @@ static UINT NextEventMessage(void)
 
 static void Record(SOCKET s, UINT message)
 {
-    net.open[net.openCount++] = {s, message};
+    net.open[net.openCount++] = {s, message, nullptr, 0, false};
+}
+
+static void DropKept(OpenSocket *open)
+{
+    if (open->kept != nullptr)
+        HeapFree(GetProcessHeap(), 0, open->kept);
+    open->kept = nullptr;
+    open->keptLength = 0;
 }
 
 static void ForgetSocket(SOCKET s)
 {
     OpenSocket *open = FindOpenSocket(s);
-    if (open != nullptr)
-        *open = net.open[--net.openCount];
+    if (open == nullptr)
+        return;
+    DropKept(open);
+    *open = net.open[--net.openCount];
 }
 
 static void CloseAll(void)
@@ -437,7 +450,13 @@ int NetRecv(SOCKET s, char *buffer, int length)
     }
 }
 
-SOCKET NetAccept(SOCKET listener)
+// The peer's address is from (any peer when from is null).
+static bool AcceptedFrom(const struct sockaddr_in *peer, const struct in_addr *from)
+{
+    return from == nullptr || peer->sin_addr.s_addr == from->s_addr;
+}
+
+SOCKET NetAccept(SOCKET listener, const struct in_addr *from, int *turnedAway)
 {
     if (RefuseNested())
         return INVALID_SOCKET;
@@ -449,6 +468,11 @@ SOCKET NetAccept(SOCKET listener)
         struct sockaddr_in peer;
         int size = sizeof peer;
         SOCKET s = accept(listener, (struct sockaddr *)&peer, &size);
+        if (s != INVALID_SOCKET && !AcceptedFrom(&peer, from)) {
+            closesocket(s);
+            ++*turnedAway;
+            continue;
+        }
         if (s != INVALID_SOCKET) {
             Record(s, MessageOf(listener));  // it inherits the listener's registration
             return s;
@@ -456,6 +480,50 @@ SOCKET NetAccept(SOCKET listener)
         if (WSAGetLastError() != WSAEWOULDBLOCK || WaitForSocket(listener, FD_ACCEPT, nullptr) != 0)
             return INVALID_SOCKET;
     }
+}
+
+int NetKeep(SOCKET s, const char *bytes, int length, bool secured)
+{
+    OpenSocket *open = FindOpenSocket(s);
+    if (open == nullptr) {
+        WSASetLastError(WSAENOTSOCK);
+        return SOCKET_ERROR;
+    }
+    if (open->keptSecured != secured)
+        DropKept(open);
+    // They came before whatever is still kept.
+    auto *kept = (char *)HeapAlloc(GetProcessHeap(), 0, (SIZE_T)(length + open->keptLength) + 1);
+    if (kept == nullptr) {
+        WSASetLastError(WSAENOBUFS);
+        return SOCKET_ERROR;
+    }
+    memcpy(kept, bytes, (size_t)length);
+    if (open->keptLength > 0)
+        memcpy(kept + length, open->kept, (size_t)open->keptLength);
+    int total = length + open->keptLength;
+    DropKept(open);
+    open->kept = kept;
+    open->keptLength = total;
+    open->keptSecured = secured;
+    return 0;
+}
+
+int NetTakeKept(SOCKET s, char *buffer, int room, bool secured)
+{
+    OpenSocket *open = FindOpenSocket(s);
+    if (open == nullptr || open->keptLength == 0)
+        return 0;
+    if (open->keptSecured != secured) {
+        DropKept(open);
+        return 0;
+    }
+    int count = room < open->keptLength ? room : open->keptLength;
+    memcpy(buffer, open->kept, (size_t)count);
+    open->keptLength -= count;
+    memmove(open->kept, open->kept + count, (size_t)open->keptLength);
+    if (open->keptLength == 0)
+        DropKept(open);
+    return count;
 }
 
 // The entry points into its own block: its pointers move with it.

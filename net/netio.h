@@ -44,7 +44,16 @@ int NetConnect(SOCKET s, const struct sockaddr *address, int length);
 int NetSendAll(SOCKET s, const char *buffer, int length);
 // Waits for at least one byte or the end of the stream; returns the count (0 at the end).
 int NetRecv(SOCKET s, char *buffer, int length);
-SOCKET NetAccept(SOCKET listener);
+// Accepts only a peer whose address is from: any other is closed at once and the wait goes
+// on. turnedAway counts those, so that a caller can say why a wait ran out.
+SOCKET NetAccept(SOCKET listener, const struct in_addr *from, int *turnedAway);
+
+// Bytes a reader received on s past what it needed, kept for its next read until s closes.
+// secured says which layer read them (TLS's plain text, or the socket's own bytes): taken on
+// the other layer, they are dropped.
+int NetKeep(SOCKET s, const char *bytes, int length, bool secured);
+// Moves up to room kept bytes into buffer: the count, 0 when none are kept.
+int NetTakeKept(SOCKET s, char *buffer, int room, bool secured);
 
 // Name look-ups. The buffer receives the host entry and must hold MAXGETHOSTSTRUCT bytes.
 struct hostent *NetGetHostByName(const char *name, char *buffer);

@@ -49,31 +49,3 @@ bool ParsePassiveReply(const char *reply, unsigned long *address, unsigned short
     }
     return false;
 }
-
-static bool IsPublicAddress(unsigned long address)
-{
-    static const struct {
-        unsigned long network, mask;
-    } kNotPublic[] = {
-        {0x00000000, 0xFF000000},  // "this network"
-        {0x0A000000, 0xFF000000},  // private
-        {0x64400000, 0xFFC00000},  // shared address space (carrier-grade NAT)
-        {0x7F000000, 0xFF000000},  // loopback
-        {0xA9FE0000, 0xFFFF0000},  // link-local
-        {0xAC100000, 0xFFF00000},  // private
-        {0xC0A80000, 0xFFFF0000},  // private
-        {0xE0000000, 0xE0000000},  // multicast and reserved
-    };
-    for (const auto &range : kNotPublic) {
-        if ((address & range.mask) == range.network)
-            return false;
-    }
-    return true;
-}
-
-unsigned long PassiveDataAddress(unsigned long offered, unsigned long controlPeer)
-{
-    if (!IsPublicAddress(offered) && IsPublicAddress(controlPeer))
-        return controlPeer;
-    return offered;
-}

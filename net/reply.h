@@ -15,14 +15,33 @@ int ReplyCode(const char *text);
 // line "CR LF <same three characters> blank" has arrived.
 bool ReplyComplete(const char *text, size_t length);
 
-// Receives at most room bytes into buffer: the count, 0 at the end of the stream, or -1.
-typedef int (*ReceiveBytes)(void *context, char *buffer, int room);
+// The same test made byte by byte, for a reply of any length: only its first four bytes and
+// its last six are kept. Start from a zeroed ReplyEnd.
+struct ReplyEnd {
+    size_t length;  // bytes taken
+    char head[4];
+    char tail[6];   // the last six bytes, oldest first
+    bool closingSeen;
+};
+// Takes the next byte: true when the bytes taken so far hold a whole reply.
+bool ReplyEndsAfter(ReplyEnd *end, char byte);
 
-// Reads one reply: receives until what arrived ends a whole reply, the stream ends, or the
-// buffer (capacity bytes with the terminator) is full. What arrived is always terminated.
-// Returns the reply's code (never negative: a signed code counts as no code, 0), or -1
-// when receive failed.
-int ReadReplyFrom(ReceiveBytes receive, void *context, size_t capacity, char *buffer);
+// Where replies come from: receive takes at most room bytes into buffer (the count, 0 at
+// the end of the stream, or -1); keep takes back bytes received past a reply's end, which
+// the next receive then hands out first (0, or -1 when they cannot be kept).
+struct ReplySource {
+    int (*receive)(void *context, char *buffer, int room);
+    int (*keep)(void *context, const char *bytes, int count);
+    void *context;
+};
+
+// Reads one reply of any length: receives until a whole reply has arrived (the first point
+// at which the bytes so far hold one, whatever an arrival holds after it: that is kept for
+// the next reply) or the stream ends. The buffer (capacity bytes with the terminator) holds
+// as much of the reply as fits, always terminated; the rest is read and dropped. Returns
+// the reply's code (never negative: a signed code counts as no code, 0), or -1 when
+// receive or keep failed.
+int ReadReplyFrom(const ReplySource *source, size_t capacity, char *buffer);
 
 // "PORT h1,h2,h3,h4,p1,p2" for an address and port given in host byte order.
 void FormatPortLine(unsigned long address, unsigned short port, char *out, size_t size);

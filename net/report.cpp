@@ -15,14 +15,35 @@ static void LoadLine(UINT id, char *text)
     LoadMessageText(id, text, kMessageLineSize);
 }
 
+enum { kHintedSize = kReplySize + kMessageLineSize + 8 };
+
+// text as it came, then the hint on a line of its own after a blank line.
+static void AddHint(const char *text, UINT hintId, char *out)
+{
+    char hint[kMessageLineSize];
+    LoadLine(hintId, hint);
+    size_t length = strlen(text);
+    memcpy(out, text, length);
+    if (length == 0 || text[length - 1] != '\n') {
+        memcpy(out + length, "\r\n", 2);
+        length += 2;
+    }
+    memcpy(out + length, "\r\n", 2);
+    strcpy(out + length + 2, hint);
+}
+
 // Winsock shares the thread's last-error value with USER calls, so read it first.
-int ReportWinsockError(void)
+int ReportWinsockError(UINT hintId)
 {
     int code = WSAGetLastError();
     if (code == kNetAbandoned)
         return -1;
     EndExchange();
-    ShowMessage(MB_ICONERROR, IDS_WINSOCK_ERROR, (UINT)code, g_hMainWindow);
+    char text[kMessageLineSize], hinted[kHintedSize];
+    LoadLine((UINT)code, text);
+    if (hintId != 0)
+        AddHint(text, hintId, hinted);
+    ShowText(MB_ICONERROR, IDS_WINSOCK_ERROR, hintId != 0 ? hinted : text, g_hMainWindow);
     NetRestart();
     return -1;
 }
@@ -62,18 +83,8 @@ int ReportServerError(const char *reply, UINT hintId)
     }
     if (hintId == 0)
         return ReportFailureText(IDS_FTP_ERROR, reply);
-    // The reply as it came, then the hint on a line of its own after a blank line.
-    char hint[kMessageLineSize];
-    LoadLine(hintId, hint);
-    char text[kReplySize + kMessageLineSize + 8];
-    size_t length = strlen(reply);
-    memcpy(text, reply, length);
-    if (length == 0 || reply[length - 1] != '\n') {
-        memcpy(text + length, "\r\n", 2);
-        length += 2;
-    }
-    memcpy(text + length, "\r\n", 2);
-    strcpy(text + length + 2, hint);
+    char text[kHintedSize];
+    AddHint(reply, hintId, text);
     return ReportFailureText(IDS_FTP_ERROR, text);
 }
 

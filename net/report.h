@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-// Ends a failed exchange: watchdog off, busy mode off, the socket error box, socket reset.
-int ReportWinsockError(void);
+// Ends a failed exchange: watchdog off, busy mode off, the socket error box (with the line
+// of string hintId under it when one is given), socket reset.
+int ReportWinsockError(UINT hintId = 0);
 // Ends an exchange the server answered unexpectedly; the box shows the reply itself (a text
 // of its own when nothing arrived) and, when a string id is given, a line under it (which
 // setting would help).

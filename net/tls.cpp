@@ -39,6 +39,7 @@ struct TlsLink {
     bool ended;  // the server's close alert arrived
     SecPkgContext_StreamSizes sizes;
     char target[kTargetSize];
+    UINT caption;  // of the boxes that report a failure
     char fingerprint[kFingerprintSize];  // of the certificate the server presented
     int rawCount;                        // bytes in raw, not yet decrypted
     int plainStart, plainEnd;            // decrypted bytes in plain not yet handed out
@@ -109,7 +110,7 @@ static bool Ready(void)
     return tls.haveCredentials;
 }
 
-static TlsLink *NewLink(SOCKET s, const char *target)
+static TlsLink *NewLink(SOCKET s, const char *target, UINT caption)
 {
     for (TlsLink *&slot : tls.links) {
         if (slot != nullptr)
@@ -118,6 +119,7 @@ static TlsLink *NewLink(SOCKET s, const char *target)
         if (slot != nullptr) {
             slot->socket = s;
             lstrcpynA(slot->target, target, sizeof slot->target);
+            slot->caption = caption;
         }
         return slot;
     }
@@ -217,21 +219,21 @@ static long Handshake(TlsLink *link)
     }
 }
 
-static int ReportHandshake(long result)
+static int ReportHandshake(long result, UINT caption)
 {
     if (result == kSocketFailed)
         return ReportWinsockError();
     if (result == kClosedEarly)
-        return ReportFailure(IDS_FTP_ERROR, IDS_TLS_CLOSED, 0);
-    return ReportFailure(IDS_FTP_ERROR, IDS_TLS_FAILED, result);
+        return ReportFailure(caption, IDS_TLS_CLOSED, 0);
+    return ReportFailure(caption, IDS_TLS_FAILED, result);
 }
 
 // A handshake on s for target: the new link, or null after the failure was reported.
-static TlsLink *Handshaken(SOCKET s, const char *target)
+static TlsLink *Handshaken(SOCKET s, const char *target, UINT caption)
 {
     if (!Ready())
-        return ReportFailure(IDS_FTP_ERROR, IDS_TLS_UNAVAILABLE, 0), nullptr;
-    TlsLink *link = NewLink(s, target);
+        return ReportFailure(caption, IDS_TLS_UNAVAILABLE, 0), nullptr;
+    TlsLink *link = NewLink(s, target, caption);
     if (link == nullptr) {
         WSASetLastError(WSAENOBUFS);
         return ReportWinsockError(), nullptr;
@@ -244,7 +246,7 @@ static TlsLink *Handshaken(SOCKET s, const char *target)
             result = SEC_E_BUFFER_TOO_SMALL;
     }
     if (result != 0)
-        return ReportHandshake(result), nullptr;
+        return ReportHandshake(result, caption), nullptr;
     return link;
 }
 
@@ -254,9 +256,9 @@ void TlsPrepare(void)
         PrepareChainEngine();
 }
 
-int TlsStart(SOCKET s, const char *host)
+int TlsStart(SOCKET s, const char *host, UINT caption)
 {
-    return Handshaken(s, host) != nullptr ? 0 : -1;
+    return Handshaken(s, host, caption) != nullptr ? 0 : -1;
 }
 
 // The SHA-256 fingerprint of the server's certificate into the link, and the certificate
@@ -278,7 +280,7 @@ static PCCERT_CONTEXT TakeCertificate(TlsLink *link)
 int TlsStartData(SOCKET data, SOCKET control)
 {
     const TlsLink *controlLink = LinkOf(control);
-    TlsLink *link = Handshaken(data, controlLink != nullptr ? controlLink->target : "");
+    TlsLink *link = Handshaken(data, controlLink != nullptr ? controlLink->target : "", IDS_FTP_ERROR);
     if (link == nullptr)
         return -1;
     // Only the server of the control connection may take the data.
@@ -296,7 +298,8 @@ int TlsCheckCertificate(SOCKET s, const char *host, TlsCertificate *certificate)
     TlsLink *link = LinkOf(s);
     PCCERT_CONTEXT server = link != nullptr ? TakeCertificate(link) : nullptr;
     if (server == nullptr)
-        return ReportFailure(IDS_FTP_ERROR, IDS_TLS_FAILED, SEC_E_NO_CREDENTIALS);
+        return ReportFailure(link != nullptr ? link->caption : IDS_FTP_ERROR, IDS_TLS_FAILED,
+                             SEC_E_NO_CREDENTIALS);
     CheckCertificate(server, host, certificate);
     lstrcpyA(certificate->fingerprint, link->fingerprint);
     FreeCertificate(server);

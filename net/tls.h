@@ -8,13 +8,15 @@
 #include <winsock.h>
 
 #include "net/certificate.h"
+#include "res/resource.h"
 
 // The provider and the certificate chain engine made ready ahead of a handshake, so that a
 // server does not wait for their one-time set-up (a few hundred milliseconds under Wine).
 // Quiet: what fails here fails again, and is reported, when TLS starts.
 void TlsPrepare(void);
-// Negotiates TLS on s for the server named host. 0, or -1 after the failure was reported.
-int TlsStart(SOCKET s, const char *host);
+// Negotiates TLS on s for the server named host. 0, or -1 after the failure was reported in
+// a box of caption (for this connection's later failures too).
+int TlsStart(SOCKET s, const char *host, UINT caption = IDS_FTP_ERROR);
 // The same for a data connection of control: the same credentials and server name, so the
 // session of control is resumed where the provider and the server allow it, and the
 // certificate must be the one control presented.

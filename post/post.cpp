@@ -18,10 +18,9 @@
 #include "settings/values.h"
 #include "settings/profile.h"
 
-// One posting's control connection and what it makes ready ahead: the listening sockets of
-// the data connections, and our end's address and name, for PORT and the status line (the
-// name is looked up once, while the server checks the password, and every line takes its
-// answer).
+// One posting's control connection and what it makes ready ahead: our end's address and
+// name, for PORT and the status line (the name is looked up once, while the server checks
+// the password, and every line takes its answer).
 struct Posting {
     int command;
     SOCKET control;
@@ -31,7 +30,6 @@ struct Posting {
     bool looked;       // the look-up has ended
     const char *name;  // its answer: null when it found none
     char entry[MAXGETHOSTSTRUCT];
-    Listener listeners[kTargetCount];
 };
 
 static void BeginPosting(Posting *posting, int command, SOCKET control)
@@ -39,8 +37,6 @@ static void BeginPosting(Posting *posting, int command, SOCKET control)
     *posting = {};
     posting->command = command;
     posting->control = control;
-    for (Listener &listener : posting->listeners)
-        listener.socket = INVALID_SOCKET;
 }
 
 // Nothing is reported here: what fails is tried again when it is needed.
@@ -71,41 +67,24 @@ static int FinishLocalName(Posting *posting)
     return 0;
 }
 
-// The listening sockets for the targets' data connections, made before the exchange so that
-// the server never waits for them (nothing of one is on the wire until PORT names it), unless
-// the settings say they are not needed (each target reads them again at its step).
-static void ListenForTargets(Posting *posting)
-{
-    for (int target = 0; target < kTargetCount; target++) {
-        if (ReadSwitch(kUploadTargets[target].enable) && !ReadSwitch(kPassiveMode))
-            posting->listeners[target] = ListenAhead();
-    }
-}
-
-// Before connecting, what the server should not wait for: the settings read, the listeners
-// made, and with Secure FTP the TLS machinery loaded (the settings are only a guess here:
-// each step reads its own again).
-static void MakeReady(Posting *posting)
+// Before connecting, what the server should not wait for: the settings read, and with
+// Secure FTP the TLS machinery loaded (the settings are only a guess here: each step reads
+// its own again).
+static void MakeReady(void)
 {
     // Each step still reads its keys when it comes to them (a value confirmed in a dialog
     // meanwhile counts), but then finds them kept and only looks at the file.
     PreloadPostingSettings();
-    ListenForTargets(posting);
     if (ReadSwitch(kSecureFtp))
         TlsPrepare();
 }
 
-// What the posting made ready and did not use: a listener is closed, a look-up given up.
+// What the posting made ready and did not use: a look-up is given up.
 static void EndPosting(Posting *posting)
 {
     if (posting->lookup != nullptr)
         NetDropLookup(posting->lookup);
     posting->lookup = nullptr;
-    for (Listener &listener : posting->listeners) {
-        if (listener.socket != INVALID_SOCKET)
-            NetClose(listener.socket);
-        listener.socket = INVALID_SOCKET;
-    }
 }
 
 // Commands are formatted with wsprintfA, which writes at most 1,024 bytes: they always fit.
@@ -167,8 +146,7 @@ static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
     UINT breakText = kUploadTargets[target].breakText;
     if (ReadSwitch(kPassiveMode))
         return OpenPassiveDataConnection(buffer, kReplySize, breakText, posting->control);
-    return OpenDataConnection(&posting->listeners[target],
-                              posting->haveAddress ? &posting->address : nullptr, buffer,
+    return OpenDataConnection(posting->haveAddress ? &posting->address : nullptr, buffer,
                               kReplySize, breakText, posting->control);
 }
 
@@ -199,7 +177,7 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     BeginExchange();
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
-    MakeReady(&posting);
+    MakeReady();
     SOCKET control = ConnectService("tcp", "ftp", login.host);
     if (control == INVALID_SOCKET)
         return -1;

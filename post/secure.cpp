@@ -1,19 +1,8 @@
 #include "post/secure.h"
 
-#include <stdio.h>
-#include <string.h>
-
-#include "app/appstate.h"
-#include "app/message.h"
 #include "net/ftp.h"
-#include "net/report.h"
 #include "net/tls.h"
-#include "net/watchdog.h"
-#include "res/resource.h"
-#include "settings/keys.h"
-#include "settings/profile.h"
-
-enum { kBoxSize = 1536 };
+#include "net/trust.h"
 
 static int Exchange(const char *command, int wanted, SOCKET control)
 {
@@ -24,69 +13,10 @@ static int Exchange(const char *command, int wanted, SOCKET control)
     return ExpectReply(wanted, buffer, control);
 }
 
-static UINT ProblemText(long problem)
-{
-    switch (problem) {
-    case CERT_E_UNTRUSTEDROOT: return IDS_CERT_UNKNOWN_CA;
-    case CERT_E_CN_NO_MATCH:   return IDS_CERT_OTHER_NAME;
-    case CERT_E_EXPIRED:       return IDS_CERT_EXPIRED;
-    default:                   return IDS_CERT_INVALID;
-    }
-}
-
-// What is wrong with the certificate and what it is, then a paragraph of its own (the
-// question, or what to do instead) naming host.
-static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT closingId,
-                                char *text)
-{
-    char format[kMessageLineSize * 2], reason[kMessageLineSize], closing[kMessageLineSize];
-    LoadMessageText(ProblemText(c->problem), format, sizeof format);
-    snprintf(reason, sizeof reason, format, c->problem);
-    LoadMessageText(closingId, format, sizeof format);
-    snprintf(closing, sizeof closing, format, host);
-    LoadMessageText(IDS_CERT_PROBLEM, format, sizeof format);
-    int length = snprintf(text, kBoxSize, format, host, reason, c->subject, c->issuer,
-                          c->fingerprint);
-    if (length >= 0 && length < kBoxSize)
-        snprintf(text + length, (size_t)(kBoxSize - length), "\r\n\r\n%s", closing);
-}
-
-static bool AskToTrust(const char *text)
-{
-    return ShowText(MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, IDS_CERT_CAPTION, text,
-                    g_hMainWindow) == IDYES;
-}
-
-static int AcceptCertificate(SOCKET control, const char *host, bool mayAskUser)
-{
-    TlsCertificate certificate;
-    if (TlsCheckCertificate(control, host, &certificate) != 0)
-        return -1;
-    if (certificate.problem == 0)
-        return 0;
-    char pinned[kFingerprintSize];
-    ReadProfileText(CERTIFICATES_SECTION, host, "", pinned, sizeof pinned);
-    if (lstrcmpiA(pinned, certificate.fingerprint) == 0)
-        return 0;
-    char text[kBoxSize];
-    if (!mayAskUser) {
-        DescribeCertificate(&certificate, host, IDS_CERT_UNATTENDED, text);
-        return ReportFailureText(IDS_CERT_CAPTION, text);
-    }
-    DescribeCertificate(&certificate, host, IDS_CERT_ASK, text);
-    // The time the user takes to decide is no silence of the server's.
-    DisarmWatchdog();
-    if (!AskToTrust(text))
-        return EndExchangeQuietly();
-    WriteProfileText(CERTIFICATES_SECTION, host, certificate.fingerprint);
-    ArmWatchdog();
-    return 0;
-}
-
 int SecureLogin(SOCKET control, const char *host, bool mayAskUser)
 {
     if (Exchange("AUTH TLS", 234, control) != 0 || TlsStart(control, host) != 0 ||
-        AcceptCertificate(control, host, mayAskUser) != 0 ||
+        TrustServerCertificate(control, host, mayAskUser) != 0 ||
         Exchange("PBSZ 0", 200, control) != 0 || Exchange("PROT P", 200, control) != 0)
         return -1;
     return 0;

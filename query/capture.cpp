@@ -1,13 +1,18 @@
 #include "query/capture.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include "app/appstate.h"
 #include "app/message.h"
 #include "net/connect.h"
+#include "net/channel.h"
 #include "net/exchange.h"
 #include "net/netio.h"
 #include "net/report.h"
+#include "net/tls.h"
+#include "net/trust.h"
+#include "net/watchdog.h"
 #include "query/http.h"
 #include "query/lineends.h"
 #include "res/resource.h"
@@ -42,7 +47,7 @@ static int ReceiveAnswer(SOCKET s, char *answer)
 {
     int count = 0;
     while (count < kAnswerSize) {
-        int result = NetRecv(s, answer + count, kAnswerSize - count);
+        int result = ChannelRecv(s, answer + count, kAnswerSize - count);
         if (result == SOCKET_ERROR)
             return SOCKET_ERROR;
         if (result == 0)
@@ -73,19 +78,30 @@ static int ShowAnswer(HGLOBAL receiveBlock, const char *received, int count, con
     return 0;
 }
 
-int CaptureResponse(SOCKET s, const char *title, bool http10)
+// Reads until the end of the stream and closes s: the count, or -1 after the failure has
+// been reported, with the line of silenceHint when the watchdog cut the wait short.
+static int ReadAnswer(SOCKET s, char *received, UINT silenceHint)
+{
+    int count = ReceiveAnswer(s, received);
+    if (count == SOCKET_ERROR || ChannelClose(s) != 0) {
+        ReportWinsockError(WSAGetLastError() == WSAEINTR ? silenceHint : 0);
+        return -1;
+    }
+    return count;
+}
+
+int CaptureResponse(SOCKET s, const char *title, bool http10, UINT silenceHint)
 {
     HGLOBAL receiveBlock;
     char *received = ObtainBlock(kAnswerSize + 1, &receiveBlock);
     if (received == nullptr) {
-        NetClose(s);
+        ChannelClose(s);
         EndExchange();
         ReportNoMemory();
         return -1;
     }
-    int count = ReceiveAnswer(s, received);
-    if (count == SOCKET_ERROR || NetClose(s) != 0) {
-        ReportWinsockError();
+    int count = ReadAnswer(s, received, silenceHint);
+    if (count < 0) {
         ReleaseBlock(receiveBlock);
         return -1;
     }
@@ -96,7 +112,8 @@ int CaptureResponse(SOCKET s, const char *title, bool http10)
     return ShowAnswer(receiveBlock, received, count, title);
 }
 
-// The HTTP/1.0 request, its Host line naming the port the connection went to unless it is 80.
+// The HTTP/1.0 request, its Host line naming the port the connection went to unless it is
+// the scheme's own.
 static int SendHttpRequest(SOCKET s, const QueryRequest *request)
 {
     struct sockaddr_in peer;
@@ -105,24 +122,105 @@ static int SendHttpRequest(SOCKET s, const QueryRequest *request)
         return SOCKET_ERROR;
     char text[kHttpRequestSize];
     FormatHttpRequest(request->host, request->path, ntohs(peer.sin_port), OVRA_USER_AGENT, text,
-                      sizeof text);
-    return NetSendAll(s, text, (int)strlen(text));
+                      sizeof text, request->secure ? 443 : 80);
+    return ChannelSendAll(s, text, (int)strlen(text));
 }
 
-int RunQuery(char *query, const char *service,
-             void (*make)(char *query, const char *appTitle, QueryRequest *request), bool http10)
+// The connection for request, with TLS and a certificate the user trusts for https, and
+// the request sent on it. The socket, or INVALID_SOCKET after the failure was reported.
+static SOCKET OpenQuery(const QueryRequest *request, const char *service, bool http10)
+{
+    SOCKET s = ConnectService("tcp", request->secure ? "https" : service, request->host,
+                              request->port);
+    if (s == INVALID_SOCKET)
+        return s;
+    if (request->secure && (TlsStart(s, request->host, IDS_ERROR) != 0 ||
+                            TrustServerCertificate(s, request->host, true) != 0))
+        return INVALID_SOCKET;
+    int sent = http10 ? SendHttpRequest(s, request)
+                      : ChannelSendAll(s, request->line, (int)strlen(request->line));
+    if (sent == SOCKET_ERROR)
+        return ReportWinsockError(), INVALID_SOCKET;
+    return s;
+}
+
+static void BeginQuery(char *query, void (*make)(char *, const char *, QueryRequest *),
+                       QueryRequest *request)
 {
     BeginExchange();
     char appTitle[kQuerySize];
     LoadStringA(g_hInstance, IDS_APP_TITLE, appTitle, sizeof appTitle);
+    make(query, appTitle, request);
+}
+
+int RunQuery(char *query, const char *service,
+             void (*make)(char *query, const char *appTitle, QueryRequest *request), bool http10,
+             UINT silenceHint)
+{
     QueryRequest request;
-    make(query, appTitle, &request);
-    SOCKET s = ConnectService("tcp", service, request.host);
+    BeginQuery(query, make, &request);
+    SOCKET s = OpenQuery(&request, service, http10);
     if (s == INVALID_SOCKET)
         return -1;
-    int sent = http10 ? SendHttpRequest(s, &request)
-                      : NetSendAll(s, request.line, (int)strlen(request.line));
-    if (sent == SOCKET_ERROR)
-        return ReportWinsockError();
-    return CaptureResponse(s, request.title, http10);
+    return CaptureResponse(s, request.title, http10, silenceHint);
+}
+
+// The address request asks for, as a redirect's Location is resolved against.
+static void RequestAddress(const QueryRequest *request, char *url)
+{
+    WebAddress address = {request->secure, request->host, request->port, request->path};
+    FormatWebAddress(&address, url, kUrlSize);
+}
+
+enum { kFromRoom = kUrlSize + 64 };  // ahead of the answer: the line naming where it came from
+
+int RunFollowingWebQuery(char *query)
+{
+    QueryRequest request;
+    BeginQuery(query, MakeWebAddressRequest, &request);
+    HGLOBAL block;
+    char *start = ObtainBlock(kFromRoom + kAnswerSize + 1, &block);
+    if (start == nullptr) {
+        EndExchange();
+        ReportNoMemory();
+        return -1;
+    }
+    char *received = start + kFromRoom;
+    char title[kQueryTitleSize], typed[kUrlSize], url[kUrlSize], parts[kUrlSize];
+    lstrcpyA(title, request.title);
+    RequestAddress(&request, typed);
+    lstrcpyA(url, typed);
+    int count;
+    for (int redirects = 0;; redirects++) {
+        ArmWatchdog();
+        SOCKET s = OpenQuery(&request, "http", true);
+        if (s == INVALID_SOCKET || (count = ReadAnswer(s, received, 0)) < 0) {
+            ReleaseBlock(block);
+            return -1;
+        }
+        char location[kUrlSize], next[kUrlSize];
+        // The last answer is shown as it came: a sixth redirect, one to where this one
+        // was, or one that leads nowhere a web query goes.
+        if (redirects == kMaxRedirects ||
+            !HttpRedirectTarget(received, (size_t)count, location, sizeof location) ||
+            !ResolveLocation(url, location, next, sizeof next) || strcmp(next, url) == 0)
+            break;
+        lstrcpyA(url, next);
+        lstrcpyA(parts, next);
+        MakeWebAddressRequest(parts, "", &request);
+    }
+    EndExchange();
+    count = (int)HttpAnswerForPane(received, (size_t)count);
+    received[count] = '\0';
+    if (strcmp(url, typed) != 0) {
+        char format[64], from[kFromRoom];
+        LoadStringA(g_hInstance, IDS_WEB_FROM, format, sizeof format);
+        int length = snprintf(from, sizeof from, format, url);
+        if (length > 0 && length < (int)sizeof from) {
+            received -= length;
+            memcpy(received, from, (size_t)length);
+            count += length;
+        }
+    }
+    return ShowAnswer(block, received, count, title);
 }

@@ -5,12 +5,17 @@
 
 #include <stddef.h>
 
-enum { kHttpRequestSize = 400 };  // request line, Host and User-Agent for 127-character parts
+enum {
+    kUrlSize = 512,          // an address followed to, and its terminator
+    kHttpRequestSize = 640,  // request line, Host and User-Agent for such an address's parts
+    kMaxRedirects = 5,       // redirects followed for one query
+};
 
-// "GET /path HTTP/1.0", "Host: host" (with ":port" unless the port is 80), "User-Agent:
-// agent" and the blank line that ends the headers, each line ending in CR LF. Cut to fit size.
+// "GET /path HTTP/1.0", "Host: host" (with ":port" unless the port is defaultPort),
+// "User-Agent: agent" and the blank line that ends the headers, each line ending in CR LF.
+// Cut to fit size.
 void FormatHttpRequest(const char *host, const char *path, unsigned port, const char *agent,
-                       char *out, size_t size);
+                       char *out, size_t size, unsigned defaultPort = 80);
 
 // What the pane shows of an answer, moved to the start of answer (never longer): the body
 // alone for a 2xx status; otherwise the status line, for a 3xx the Location line, the blank
@@ -18,5 +23,17 @@ void FormatHttpRequest(const char *host, const char *path, unsigned port, const 
 // does not start with a status line, or whose headers do not end, is left whole. Returns
 // the new length.
 size_t HttpAnswerForPane(char *answer, size_t length);
+
+// Whether answer is a redirect a query follows: status 301, 302, 303, 307 or 308 with a
+// Location header, whose value (blanks around it trimmed) goes to location. False for any
+// other answer, and for a value with control characters or blanks in it or too long for size.
+bool HttpRedirectTarget(const char *answer, size_t length, char *location, size_t size);
+
+// location resolved against base, an absolute "http://" or "https://" address, into out:
+// an absolute http or https address as it stands, "//host/path" with base's scheme,
+// "/path" with base's scheme and host, "?query" on base's path, anything else in place of
+// base's last path segment, with "." and ".." segments taken out. A fragment is dropped.
+// False for another scheme, or when the result does not fit size.
+bool ResolveLocation(const char *base, const char *location, char *out, size_t size);
 
 #endif

@@ -23,11 +23,26 @@ void StripHttpPrefix(char *text);
 // follows its slash. A text with no such run is the host as it stands, with an empty path.
 void SplitWebQuery(char *query, const char **host, const char **path);
 
+// A web address taken apart: "[http://|https://]host[:port][/path]", the scheme's letters in
+// any case, leading slashes passed over as the simple form does. A bracketed IPv6 host keeps
+// its brackets; a port that is no number 1-65535 stays part of the host.
+struct WebAddress {
+    bool secure;       // https
+    const char *host;  // points into the text split
+    unsigned port;     // 0: the scheme's own
+    const char *path;  // without its first slash
+};
+void SplitWebAddress(char *text, WebAddress *address);
+// "scheme://host[:port]/path", the port only when one was given. Cut to fit size.
+void FormatWebAddress(const WebAddress *address, char *out, size_t size);
+
 // What a query sends and shows: the host to ask, the request line and the window title
 // (appTitle followed by the query's parts, held whole).
 struct QueryRequest {
     const char *host;  // points into the query text or at a constant
     const char *path;  // a web query's path, without its first slash; "" for finger
+    bool secure;       // over TLS (https)
+    unsigned port;     // 0: the service's own
     char line[kRequestSize];
     char title[kQueryTitleSize];
 };
@@ -36,5 +51,9 @@ struct QueryRequest {
 void MakeFingerRequest(char *query, const char *appTitle, QueryRequest *request);
 // "GET /path CR LF" for the http service; title "appTitle - [http://host/path]".
 void MakeWebRequest(char *query, const char *appTitle, QueryRequest *request);
+// The same for an address with its scheme and port (SplitWebAddress); title
+// "appTitle - [scheme://host[:port]/path]". The request line is the simple one; with this
+// form the HTTP/1.0 request is sent instead.
+void MakeWebAddressRequest(char *query, const char *appTitle, QueryRequest *request);
 
 #endif

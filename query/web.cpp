@@ -4,11 +4,15 @@
 #include "query/history.h"
 #include "query/querybox.h"
 #include "query/querytext.h"
+#include "res/resource.h"
 #include "settings/values.h"
 
 int RunWebQuery(char *query)
 {
-    return RunQuery(query, "http", MakeWebRequest, ReadSwitch(kWebHttp10));
+    if (ReadSwitch(kWebHttp10))
+        return RunFollowingWebQuery(query);
+    // Some servers wait for header lines that the simple request never sends.
+    return RunQuery(query, "http", MakeWebRequest, false, IDS_HINT_HTTP10);
 }
 
 // A typed "http://" is dropped before the history sees the text, so both forms are one entry.

@@ -65,6 +65,9 @@
 #define IDS_CERT_INVALID   33
 #define IDS_SETTINGS_UNSAVED 40  // formats: one %s, a file's path
 #define IDS_HELP_UNAVAILABLE 41
+#define IDS_DATA_OTHERS_ONLY 69
+#define IDS_HINT_HTTP10    180
+#define IDS_WEB_FROM       181  // format: one %s, an address
 
 // The product token web queries send as their User-Agent; it follows the version resource.
 #define OVRA_USER_AGENT    "Ovra/1.1b2"

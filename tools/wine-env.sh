@@ -50,7 +50,7 @@ wine_env_ini() {
     mkdir -p "$roaming/Ovra" && echo "$roaming/Ovra/ovra.ini"
 }
 
-# Maps the three services to unprivileged ports inside the prefix only.
+# Maps the services to unprivileged ports inside the prefix only.
 wine_env_services() {
     local etc="$WINEPREFIX/drive_c/windows/system32/drivers/etc"
     mkdir -p "$etc"
@@ -58,6 +58,7 @@ wine_env_services() {
 ftp		${OVRA_FTP_PORT:-2121}/tcp
 finger		${OVRA_FINGER_PORT:-7979}/tcp
 http		${OVRA_HTTP_PORT:-8080}/tcp
+https		${OVRA_HTTPS_PORT:-8443}/tcp
 SERVICES
 }
 

@@ -1,6 +1,9 @@
 // HTTP/1.0 answers and 227 replies from any server: what the pane keeps is never longer
 // than the answer and always ends with its body; an answer without a status line stays
-// whole; a parsed 227 address and port read back the same from a reply of their own.
+// whole; a redirect followed goes to a web address that fits a request line and resolves
+// to itself again; a parsed 227 address and port read back the same from a reply of their
+// own.
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -26,6 +29,21 @@ static void CheckAnswer(const std::string &answer)
     FUZZ_CHECK(kept >= tail && memcmp(block.get() + kept - tail, answer.data() + body, tail) == 0);
 }
 
+static void CheckRedirect(const std::string &answer)
+{
+    char location[kUrlSize];
+    if (!HttpRedirectTarget(answer.data(), answer.size(), location, sizeof location))
+        return;
+    FUZZ_CHECK(location[0] != '\0');
+    for (const char *p = location; *p != '\0'; p++)
+        FUZZ_CHECK((unsigned char)*p > ' ' && *p != 0x7F);
+    char url[kUrlSize], again[kUrlSize];
+    if (!ResolveLocation("https://h:1/a/b?q", location, url, sizeof url))
+        return;
+    FUZZ_CHECK(tolower((unsigned char)url[0]) == 'h' && strstr(url, "://") != nullptr);
+    FUZZ_CHECK(ResolveLocation("http://x/", url, again, sizeof again) && strcmp(url, again) == 0);
+}
+
 static void CheckPassive(const std::string &reply)
 {
     unsigned long address;
@@ -44,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string bytes(reinterpret_cast<const char *>(data), size);
     CheckAnswer(bytes);
+    CheckRedirect(bytes);
     CheckPassive(CText(bytes));
     return 0;
 }

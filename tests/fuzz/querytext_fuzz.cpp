@@ -1,9 +1,11 @@
 // Finger and web query texts: the parts come out as described for any text of up to 127
 // characters, point into the text or at constants, and the request line and the title are
-// always held whole.
+// always held whole; a web address written back from its parts splits into them again.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <ctype.h>
+#include <string.h>
+#include <strings.h>
 
 #include <string>
 #include <vector>
@@ -74,6 +76,23 @@ static bool IsHttpRun(const std::string &run)
     return true;
 }
 
+static void CheckWebAddress(const std::string &text)
+{
+    std::unique_ptr<char[]> block = HeapText(text);
+    WebAddress address;
+    SplitWebAddress(block.get(), &address);
+    FUZZ_CHECK(Inside(address.host, block.get(), text.size()) && address.port <= 65535);
+    char formatted[kQuerySize + 32];
+    FormatWebAddress(&address, formatted, sizeof formatted);
+    WebAddress again;
+    SplitWebAddress(formatted, &again);
+    // A host that is all slashes or a scheme's name alone is taken as a scheme the second time.
+    if (address.host[0] != '\0' && strchr(address.host, '/') == nullptr &&
+        strcasecmp(address.host, "http:") != 0 && strcasecmp(address.host, "https:") != 0)
+        FUZZ_CHECK(again.secure == address.secure && again.port == address.port &&
+                   strcmp(again.host, address.host) == 0 && strcmp(again.path, address.path) == 0);
+}
+
 static void CheckWeb(const std::string &typed, const std::string &appTitle)
 {
     std::unique_ptr<char[]> block = HeapText(typed);
@@ -112,6 +131,7 @@ static void CheckWeb(const std::string &typed, const std::string &appTitle)
     FUZZ_CHECK(expectedHost == request.host);
     FUZZ_CHECK("GET /" + expectedPath + "\r\n" == request.line);
     FUZZ_CHECK(appTitle + " - [http://" + expectedHost + "/" + expectedPath + "]" == request.title);
+    CheckWebAddress(stripped);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -30,6 +30,7 @@ ensure_certs() {
     make_authority ca "Ovra Test CA" && make_authority unknown-ca "Ovra Unknown CA" &&
         make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost &&
         make_cert unknown unknown-ca unknown.ovra.test &&
+        make_cert web ca web.ovra.test &&
         touch "$CERTS/done"
 }
 

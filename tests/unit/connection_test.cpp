@@ -2,6 +2,8 @@
 // the hint under a refusal, and HTTP/1.0 requests and answers.
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "net/hint.h"
@@ -36,21 +38,6 @@ TEST(PassiveReplyTest, FindsTheFirstRunOfSixBytesWhereverItStands)
         EXPECT_EQ(r.address, address) << r.reply;
         EXPECT_EQ(r.port, port) << r.reply;
     }
-}
-
-TEST(PassiveReplyTest, ServerBehindNatIsReachedAtItsPublicAddress)
-{
-    unsigned long server = Ip(203, 0, 113, 9);
-    // Each range of addresses that are not public, at both ends, then just outside them.
-    for (unsigned long a : {Ip(0, 1, 2, 3), Ip(10, 0, 0, 1), Ip(100, 64, 0, 0), Ip(100, 127, 255, 255),
-                            Ip(127, 0, 0, 1), Ip(169, 254, 1, 1), Ip(172, 16, 0, 0), Ip(172, 31, 255, 255),
-                            Ip(192, 168, 0, 1), Ip(224, 0, 0, 1), Ip(255, 255, 255, 255)})
-        EXPECT_EQ(server, PassiveDataAddress(a, server)) << std::hex << a;
-    for (unsigned long a : {Ip(100, 63, 255, 255), Ip(100, 128, 0, 0), Ip(172, 15, 255, 255),
-                            Ip(172, 32, 0, 0), Ip(192, 167, 255, 255), Ip(223, 255, 255, 255)})
-        EXPECT_EQ(a, PassiveDataAddress(a, server)) << std::hex << a;
-    // A server on the same private network is reached where it says.
-    EXPECT_EQ(Ip(10, 0, 0, 5), PassiveDataAddress(Ip(10, 0, 0, 5), Ip(192, 168, 1, 1)));
 }
 
 TEST(SettingHintTest, NamesTheSettingThatWouldHaveHelped)
@@ -115,6 +102,58 @@ TEST(HttpAnswerTest, AnswersWithoutStatusLineOrHeaderEndStayWhole)
     for (const char *answer : {"OVRA ON host\n", "", "HTTP/1.0 200 OK\r\nServer: cut off",
                                "HTTP/1.0 2x0 OK\r\n\r\nbody", "HTTP/1.0\r\n\r\nbody", "http/1.0 200 OK\r\n\r\nb"})
         EXPECT_EQ(answer, Shown(answer));
+}
+
+TEST(HttpRedirectTest, OnlyTheFiveRedirectCodesWithAUsableLocationAreFollowed)
+{
+    struct Row {
+        const char *answer, *location;  // null: not followed
+    } rows[] = {
+        {"HTTP/1.1 301 Moved\r\nServer: x\r\nLocation: https://h/p\r\n\r\nbody", "https://h/p"},
+        {"HTTP/1.0 308 P\nlocation:\t/a?b \n\n", "/a?b"},
+        {"HTTP/1.0 302 F\r\nLocation: x\r\nLocation: y\r\n\r\n", "x"},
+        {"HTTP/1.0 300 Choices\r\nLocation: /x\r\n\r\n", nullptr},
+        {"HTTP/1.0 303 S\r\n\r\nLocation: /x\r\n", nullptr},  // in the body
+        {"HTTP/1.0 307 T\r\nLocation: \r\n\r\n", nullptr},
+        {"HTTP/1.0 307 T\r\nLocation: /a b\r\n\r\n", nullptr},
+        {"HTTP/1.0 307 T\r\nLocation: /a\rGET /b\r\n\r\n", nullptr},
+    };
+    for (const Row &r : rows) {
+        char location[16] = "unset";
+        bool followed = HttpRedirectTarget(r.answer, strlen(r.answer), location, sizeof location);
+        EXPECT_STREQ(r.location != nullptr ? r.location : "-", followed ? location : "-") << r.answer;
+    }
+    const char tooLong[] = "HTTP/1.0 301 M\r\nLocation: /0123456789abcdef\r\n\r\n";
+    char location[16];
+    EXPECT_FALSE(HttpRedirectTarget(tooLong, sizeof tooLong - 1, location, sizeof location));
+}
+
+TEST(HttpRedirectTest, LocationsResolveAgainstTheAddressAsked)
+{
+    struct Row {
+        const char *base, *location, *resolved;  // null: not followed
+    } rows[] = {
+        {"http://a/b/c", "https://d:8443/e", "https://d:8443/e"},
+        {"https://a/b/c", "//d/e", "https://d/e"},
+        {"http://a:81/b/c?q", "/d?e#f", "http://a:81/d?e"},
+        {"http://a/b/c?q", "?r", "http://a/b/c?r"},
+        {"http://a/b/c", "d", "http://a/b/d"},
+        {"http://a", "d", "http://a/d"},
+        {"http://a/b/c/d", "../../e", "http://a/e"},
+        {"http://a/b/c", "./../../../e/./f/..", "http://a/e/"},
+        {"http://a/b", "/x/%2e%2E/y?../z", "http://a/x/%2e%2E/y?../z"},
+        {"http://a/b?q", "#frag", "http://a/b?q"},
+        {"http://a/b", "ftp://d/e", nullptr},
+        {"http://a/b", "https:e", nullptr},
+    };
+    for (const Row &r : rows) {
+        char out[64] = "";
+        bool resolved = ResolveLocation(r.base, r.location, out, sizeof out);
+        EXPECT_STREQ(r.resolved != nullptr ? r.resolved : "-", resolved ? out : "-")
+            << r.base << " + " << r.location;
+    }
+    char small[12];
+    EXPECT_FALSE(ResolveLocation("http://a/b", "/0123456789", small, sizeof small));
 }
 
 }  // namespace

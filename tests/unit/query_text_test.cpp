@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
 #include <string>
 
 #include "query/querytext.h"
@@ -156,6 +158,38 @@ TEST(WebQuery, LongestRequestAndTitleAreHeldWhole)
 
     Parts slashes = Web(std::string(127, '/'));
     EXPECT_EQ(144u, slashes.title.size());
+}
+
+TEST(WebQuery, AddressesWithSchemeAndPort)
+{
+    struct Row {
+        const char *typed, *host, *path, *formatted;
+        unsigned port;
+        bool secure;
+    } rows[] = {
+        {"https://H:8443/A/B", "H", "A/B", "https://H:8443/A/B", 8443, true},
+        {"HTTPS://H", "H", "", "https://H/", 0, true},
+        {"/https:/H/P", "H", "P", "https://H/P", 0, true},
+        {"http://H:80/P", "H", "P", "http://H:80/P", 80, false},
+        {"H:65536/P", "H:65536", "P", "http://H:65536/P", 0, false},
+        {"H:8x/P", "H:8x", "P", "http://H:8x/P", 0, false},
+        {"[::1]:8080/P", "[::1]", "P", "http://[::1]:8080/P", 8080, false},
+        {"httpx://H/P", "httpx:", "/H/P", "http://httpx://H/P", 0, false},
+        {"https://", "", "", "https:///", 0, true},
+    };
+    for (const Row &r : rows) {
+        char text[kQuerySize] = {};
+        strncpy(text, r.typed, sizeof text - 1);
+        WebAddress a;
+        SplitWebAddress(text, &a);
+        EXPECT_STREQ(r.host, a.host) << r.typed;
+        EXPECT_STREQ(r.path, a.path) << r.typed;
+        EXPECT_EQ(r.port, a.port) << r.typed;
+        EXPECT_EQ(r.secure, a.secure) << r.typed;
+        char formatted[kQueryTitleSize];
+        FormatWebAddress(&a, formatted, sizeof formatted);
+        EXPECT_STREQ(r.formatted, formatted) << r.typed;
+    }
 }
 
 }  // namespace

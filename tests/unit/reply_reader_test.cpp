@@ -31,14 +31,29 @@ int Receive(void *context, char *buffer, int room)
     return count;
 }
 
+// What the reader gives back arrives again first, as a piece of its own.
+int Keep(void *context, const char *bytes, int count)
+{
+    Arrivals *a = static_cast<Arrivals *>(context);
+    a->pieces.insert(a->pieces.begin() + (long)a->next, std::string(bytes, (size_t)count));
+    return 0;
+}
+
+std::string ReadFrom(Arrivals *a, int *code, size_t capacity = 2048)
+{
+    std::vector<char> buffer(capacity);
+    ReplySource source = {Receive, Keep, a};
+    *code = ReadReplyFrom(&source, capacity, buffer.data());
+    return buffer.data();
+}
+
 std::string Read(std::vector<std::string> pieces, int *code, size_t capacity = 2048, int *reads = nullptr)
 {
     Arrivals a{std::move(pieces)};
-    std::vector<char> buffer(capacity);
-    *code = ReadReplyFrom(Receive, &a, capacity, buffer.data());
+    std::string text = ReadFrom(&a, code, capacity);
     if (reads)
         *reads = a.reads;
-    return buffer.data();
+    return text;
 }
 
 TEST(ReadReplyFrom, StopsAtTheFirstWholeReplyOfEachArrival)
@@ -47,9 +62,35 @@ TEST(ReadReplyFrom, StopsAtTheFirstWholeReplyOfEachArrival)
     EXPECT_EQ("220 hi\r\n", Read({"2", "20 h", "i\r", "\n", "331 more\r\n"}, &code, 2048, &reads));
     EXPECT_EQ(220, code);
     EXPECT_EQ(4, reads);
-    // Two replies in one arrival are taken together: the whole arrival is the reply.
-    EXPECT_EQ("220 a\r\n331 b\r\n", Read({"220 a\r\n331 b\r\n"}, &code));
+}
+
+// What arrives with a reply's end, a whole reply or the start of one, is the next reply.
+TEST(ReadReplyFrom, BytesAfterTheEndAreTheNextReply)
+{
+    int code;
+    Arrivals a{{"220-a\r\n220 b\r\n331 c\r\n23", "0 d\r\n"}};
+    EXPECT_EQ("220-a\r\n220 b\r\n", ReadFrom(&a, &code));
+    EXPECT_EQ("331 c\r\n", ReadFrom(&a, &code));
+    EXPECT_EQ(331, code);
+    EXPECT_EQ("230 d\r\n", ReadFrom(&a, &code));
+    EXPECT_EQ(230, code);
+}
+
+// A reply longer than the buffer: what fits is kept, the rest read to the reply's end and
+// dropped, and what followed it is the next reply.
+TEST(ReadReplyFrom, OverlongReplyIsCutAndReadToItsEnd)
+{
+    int code;
+    std::string banner = "220-" + std::string(5000, 'x') + "\r\n220 end\r\n";
+    Arrivals a{{banner.substr(0, 3000), banner.substr(3000) + "331 ok\r\n"}};
+    EXPECT_EQ(banner.substr(0, 2047), ReadFrom(&a, &code));
     EXPECT_EQ(220, code);
+    EXPECT_EQ("331 ok\r\n", ReadFrom(&a, &code));
+    // The closing line's start split across the buffer's end still ends the reply.
+    std::string split = "230-" + std::string(2040, 'y') + "\r\n230 in\r\n200 next\r\n";
+    Arrivals b{{split}};
+    EXPECT_EQ(split.substr(0, 2047), ReadFrom(&b, &code));
+    EXPECT_EQ("200 next\r\n", ReadFrom(&b, &code));
 }
 
 TEST(ReadReplyFrom, MultiLineEndsOnlyAtItsOwnClosingCode)
@@ -64,7 +105,7 @@ TEST(ReadReplyFrom, MultiLineEndsOnlyAtItsOwnClosingCode)
     EXPECT_EQ(220, code);
 }
 
-TEST(ReadReplyFrom, FullBufferStopsAndIsTerminated)
+TEST(ReadReplyFrom, FullBufferIsTerminated)
 {
     int code;
     std::string text = Read({"550-" + std::string(100, 'x')}, &code, 32);
@@ -77,7 +118,8 @@ TEST(ReadReplyFrom, ShowsOnlyWhatArrivedWhenTheServerCloses)
     Arrivals a{{"421 bye"}};
     char buffer[64];
     strcpy(buffer, "older reply text that must not show");
-    EXPECT_EQ(421, ReadReplyFrom(Receive, &a, sizeof buffer, buffer));
+    ReplySource source = {Receive, Keep, &a};
+    EXPECT_EQ(421, ReadReplyFrom(&source, sizeof buffer, buffer));
     EXPECT_STREQ("421 bye", buffer);
 }
 

@@ -6,6 +6,7 @@
 #include "peer.h"
 
 #include <initializer_list>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -31,7 +32,12 @@ enum Op {
     kReset,      // reset the control connection
     kPasv,       // a 227 reply naming the peer's own address and port
     kDataAccept, // accept the data connection a 227 reply asked for
+    kPasvElsewhere, // a 227 reply naming the peer's port at kElsewhere, which listens too
+    kIntrude,    // a third party at kElsewhere connects to the address of the last PORT line
 };
+
+// Another loopback host: the status line must never reach it.
+const char kElsewhere[] = "127.0.0.199";
 
 struct Step {
     Op op;
@@ -113,6 +119,8 @@ const char kFtpError[] = "Ovra FTP Error";
 const char kPassiveHint[] = "\r\nTurning on Passive mode in Settings > Connection may help.";
 const char kNoReply[] = "The server closed the connection without a reply.";
 const char kWinsockError[] = "Ovra Winsock Error";
+const char kOthersOnly[] =
+    "The server did not make the data connection in time; other computers did, and Ovra turned them away unread.\r\n";
 
 MatrixCase Succeeds(std::string name, Script script, Lines transcript = kAll, int stored = 1)
 {
@@ -159,13 +167,10 @@ std::vector<MatrixCase> ReplySizeCases()
         // The buffer holds 2,047 bytes of reply and its terminator.
         Succeeds("Greeting2046Bytes", Join({Send(Line("220 ", 2046)), AfterGreeting()})),
         Succeeds("Greeting2047Bytes", Join({Send(Line("220 ", 2047)), AfterGreeting()})),
-        // One byte too many: the greeting is taken at 2,047 bytes and its line end is read
-        // as the start of the next reply, which never completes.
-        TimesOut("Greeting2048Bytes", Join({Send(Line("220 ", 2048)), Answer("331 password please\r\n")}), kUser),
-        TimesOut("Greeting2049Bytes", Join({Send(Line("220 ", 2049)), Answer("331 password please\r\n")}), kUser),
-        // The rest of a long greeting is the next reply: a full buffer of text with no code.
-        Refused("Greeting17000Bytes", Join({Send(Line("220 ", 17000)), Answer("331 password please\r\n")}),
-                kUser, std::string(2047, 'x')),
+        // Longer ones are read to their end; the buffer keeps what fits.
+        Succeeds("Greeting2048Bytes", Join({Send(Line("220 ", 2048)), AfterGreeting()})),
+        Succeeds("Greeting2049Bytes", Join({Send(Line("220 ", 2049)), AfterGreeting()})),
+        Succeeds("Greeting17000Bytes", Join({Send(Line("220 ", 17000)), AfterGreeting()})),
         Succeeds("UserReply2047Bytes", Join({Send(kGreeting), Answer(Line("331 ", 2047)),
                                              Answer("230 in\r\n"), PortOk(), Upload(), Quit()})),
         Refused("PassRefusal17000Bytes", Join({Send(kGreeting), Answer("331 password please\r\n"),
@@ -175,21 +180,22 @@ std::vector<MatrixCase> ReplySizeCases()
                 kStor, "553 " + std::string(2043, 'x')),
         Succeeds("MultiLineFillsTheBufferExactly",
                  Join({Send("220-" + std::string(2047 - 4 - 2 - 9, 'm') + "\r\n220 end\r\n"), AfterGreeting()})),
-        // The closing line's LF does not fit: it starts the next reply, which never ends.
-        TimesOut("MultiLineOneByteOverTheBuffer",
-                 Join({Send("220-" + std::string(2048 - 4 - 2 - 9, 'm') + "\r\n220 end\r\n"),
-                       Answer("331 password please\r\n")}),
-                 kUser),
-        Refused("MultiLineOpeningLineFillsTheBuffer",
-                Join({Send("220-" + std::string(2041, 'm') + "\r\n220 end\r\n"), Answer("331 password please\r\n")}),
-                kUser, "220 end\r\n"),
+        Succeeds("MultiLineOneByteOverTheBuffer",
+                 Join({Send("220-" + std::string(2048 - 4 - 2 - 9, 'm') + "\r\n220 end\r\n"), AfterGreeting()})),
+        Succeeds("MultiLineOpeningLineFillsTheBuffer",
+                 Join({Send("220-" + std::string(2041, 'm') + "\r\n220 end\r\n"), AfterGreeting()})),
         Succeeds("ThreeHundredLinesWithinTheBuffer", Join({Send(ManyLines(300, "220-\r\n")), AfterGreeting()})),
         Succeeds("ThreeHundredLinesOfLogin",
                  Join({Send(kGreeting), Answer("331 password please\r\n"),
                        Answer(ManyLines(300, "230-\r\n", "230 in\r\n")), PortOk(), Upload(),
                        Quit()})),
-        Refused("ThousandLinesOverflowTheBuffer", Join({Send(overflow), Answer("331 password please\r\n")}),
-                kUser, overflow.substr(2047, 2047)),
+        // A long banner, as shared hosts send, in two arrivals.
+        Succeeds("ThousandLineBannerPosts", Join({Send(overflow.substr(0, 2050)), Send(overflow.substr(2050)),
+                                                  AfterGreeting()})),
+        Refused("ThousandLineRefusalShowsWhatFits",
+                Join({Send(kGreeting), Answer("331 password please\r\n"),
+                      Answer(ManyLines(1000, "530-abc\r\n", "530 no\r\n"))}),
+                kLogin, ManyLines(1000, "530-abc\r\n").substr(0, 2047)),
     };
 }
 
@@ -220,13 +226,15 @@ std::vector<MatrixCase> FramingCases()
         Refused("HighBytesInARefusal",
                 Join({Send(kGreeting), Answer("331 password please\r\n"), Answer("530 \xe9\xff\xa0\r\n")}),
                 kLogin, "530 \xe9\xff\xa0\r\n"),
-        // The whole arrival is the reply: the early second reply is swallowed with it.
-        Succeeds("TwoRepliesInOneArrivalGreeting", Join({Send("220 hi\r\n220 again\r\n"), AfterGreeting()})),
-        TimesOut("TwoRepliesInOneArrivalThenSilence",
-                 Join({Send(kGreeting), Answer("331 password please\r\n230 in\r\n"), Expect()}), kLogin),
-        Refused("TwoRepliesInOneArrivalShownTogether",
+        // A reply ends at its own end: what arrived after it is the next reply.
+        Refused("TwoRepliesInOneArrivalGreeting", Join({Send("220 hi\r\n220 again\r\n"), Expect()}), kUser,
+                "220 again\r\n"),
+        Succeeds("TwoRepliesInOneArrivalBothCount",
+                 Join({Send(kGreeting), Answer("331 password please\r\n230 in\r\n"), Expect(), PortOk(), Upload(),
+                       Quit()})),
+        Refused("TwoRepliesInOneArrivalShowsTheFirst",
                 Join({Send(kGreeting), Answer("331 password please\r\n"), Answer("530 no\r\n221 bye\r\n")}),
-                kLogin, "530 no\r\n221 bye\r\n"),
+                kLogin, "530 no\r\n"),
         TimesOut("ClosingLineWithAnotherCode", Send("220-a\r\n221 b\r\n"), kNothing),
         Succeeds("OtherCodesInsideAMultiLineReply", Join({Send("220-a\r\n230 b\r\n221-c\r\n220 d\r\n"), AfterGreeting()})),
         Succeeds("IndentedCodeIsNotAClosingLine", Join({Send("220-a\r\n 220 b\r\n220 c\r\n"), AfterGreeting()})),
@@ -297,7 +305,7 @@ std::vector<MatrixCase> FlowCases()
         Succeeds("NormalPosting", Posting()),
         Refused("ServiceReadyLater", Send("120 wait\r\n"), kNothing, "120 wait\r\n"),
         Refused("ServiceReadyLaterThenReadyInOneArrival", Send("120 wait\r\n220 ready\r\n"), kNothing,
-                "120 wait\r\n220 ready\r\n"),
+                "120 wait\r\n"),
         Refused("Greeting421", Send("421 too busy\r\n"), kNothing, "421 too busy\r\n"),
         Refused("Greeting421MultiLine", Send("421-too busy\r\n421 bye\r\n"), kNothing, "421-too busy\r\n421 bye\r\n"),
         Refused("UserAnswered230", Join({Send(kGreeting), Answer("230 no password needed\r\n")}), kUser,
@@ -325,7 +333,7 @@ std::vector<MatrixCase> FlowCases()
         Refused("StorAnswered550", Join({Login(), PortOk(), Answer("550 denied\r\n")}), kStor, "550 denied\r\n"),
         Refused("StorAnswered553", Join({Login(), PortOk(), Answer("553 bad name\r\n")}), kStor, "553 bad name\r\n"),
         Refused("StrayReplyBefore150", Join({Login(), PortOk(), Answer("200 stray\r\n150 go ahead\r\n")}), kStor,
-                "200 stray\r\n150 go ahead\r\n"),
+                "200 stray\r\n"),
         Refused("StorAnswered226WithoutPreliminary", Join({Login(), PortOk(), Answer("226 done\r\n")}), kStor,
                 "226 done\r\n"),
         Refused("Aborted426DuringTheUpload",
@@ -347,6 +355,12 @@ std::vector<MatrixCase> FlowCases()
                 Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataDrain, ""}, {kDataReset, ""}},
                       Send("426 reset\r\n")}),
                 kStor, "426 reset\r\n", 1),
+        // Only the server's own connection gets the line.
+        Succeeds("AnotherHostConnectsFirstAndIsTurnedAway",
+                 Join({Login(), PortOk(), Expect(), {{kIntrude, ""}, {kData, ""}}, Send("150 go ahead\r\n"),
+                       {{kDataDrain, ""}}, Send("226 done\r\n"), Quit()})),
+        {"OnlyAnotherHostConnects", Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kIntrude, ""}}, Expect()}),
+         kStor, kFtpError, std::string(kOthersOnly) + kPassiveHint, 0, true, false},
         Succeeds("DataReadThenResetButStored",
                  Join({Login(), PortOk(), Answer("150 go ahead\r\n"), {{kData, ""}, {kDataDrain, ""}, {kDataReset, ""}},
                        Send("226 done\r\n"), Quit()})),
@@ -379,7 +393,11 @@ std::vector<MatrixCase> PassiveCases()
                         "500 PASV not understood\r\n")),
         Passive(Refused("227WithoutAnAddress", Join({Login(), Answer("227 Entering Passive Mode\r\n")}), pasv,
                         "227 Entering Passive Mode\r\n")),
-        Passive({"227NamesAClosedPort", Join({Login(), Answer("227 Passive (127,0,0,199,8,73)\r\n")}), pasv,
+        // Whatever address the reply names, the data connection goes to the server.
+        Passive(Succeeds("227NamingAnotherHostReachesTheServer",
+                         Join({Login(), {{kExpect, ""}, {kPasvElsewhere, ""}}, PassiveUpload(), Quit()}),
+                         {"USER ovra", "PASS secret", "PASV", "STOR .project", "QUIT"})),
+        Passive({"227NamesAClosedPort", Join({Login(), Answer("227 Passive (127,0,0,199,8,74)\r\n")}), pasv,
                  kWinsockError, "[10061] Connection refused", 0, false, false}),
         Passive(Refused("StorAnswered425", Join({Login(), PasvOk(), Answer("425 no data connection\r\n")}), stor,
                         "425 no data connection\r\n")),
@@ -417,6 +435,7 @@ std::vector<MatrixCase> AllCases()
 struct PeerRecord {
     std::vector<std::string> stored;  // what arrived on each data connection
     bool sawClose = false;            // the client closed (or reset) the control connection
+    bool elsewhereReached = false;    // kElsewhere got a connection or a byte
 };
 
 // "227 ... (h1,h2,h3,h4,p1,p2)" naming the peer's address and its listening port.
@@ -428,11 +447,22 @@ std::string PassiveReply(std::string address)
            std::to_string(kFtpPort & 255) + ").\r\n";
 }
 
+// A 227 reply naming the address kElsewhere, which listens at the peer's port meanwhile.
+std::unique_ptr<ScriptedPeer> PassiveElsewhere(PeerConnection &control)
+{
+    auto elsewhere = std::make_unique<ScriptedPeer>(kElsewhere, kFtpPort);
+    control.Send("227 Entering Passive Mode (127,0,0,199," + std::to_string(kFtpPort >> 8) + "," +
+                 std::to_string(kFtpPort & 255) + ").\r\n");
+    return elsewhere;
+}
+
 void Play(ScriptedPeer &peer, const std::string &host, const Script &script, PeerRecord *record)
 {
     PeerConnection control = peer.Accept();
     if (!control.valid())
         return;
+    std::unique_ptr<ScriptedPeer> elsewhere;
+    std::vector<PeerConnection> intruders;
     std::vector<PeerConnection> data;  // the latest is the current one
     std::string line, portLine;
     bool closedHere = false;
@@ -455,9 +485,14 @@ void Play(ScriptedPeer &peer, const std::string &host, const Script &script, Pee
         case kReset: control.Reset(); closedHere = true; break;
         case kPasv: control.Send(PassiveReply(host)); break;
         case kDataAccept: data.push_back(peer.Accept()); break;
+        case kPasvElsewhere: elsewhere = PassiveElsewhere(control); break;
+        case kIntrude: intruders.push_back(peer.ConnectToPort(portLine, kElsewhere)); break;
         }
     }
     record->sawClose = closedHere || ClientWentAway(control);
+    record->elsewhereReached = elsewhere != nullptr && elsewhere->HasCaller();
+    for (PeerConnection &intruder : intruders)
+        record->elsewhereReached |= !intruder.valid() || !intruder.ReadAll().empty();
 }
 
 // Each case listens on its own address of 127.0.0.210-239, taken in turn.
@@ -518,6 +553,7 @@ TEST_P(FtpMatrixTest, EndsAsScriptedAndIdle)
         EXPECT_TRUE(std::regex_match(content, status)) << content;
     EXPECT_EQ(c.composed, (MenuState(IDM_POST_ON) & MF_CHECKED) != 0);
     EXPECT_TRUE(record.sawClose) << "the peer did not see the connection closed";
+    EXPECT_FALSE(record.elsewhereReached) << "a connection reached " << kElsewhere;
     EXPECT_EQ(settings, IniFileBytes()) << "a posting writes no setting";
     ExpectIdle();
 }

@@ -142,7 +142,7 @@ TEST_F(ConnectServiceTest, MissingServicesEntriesFallBackOnTheUsualPorts)
     struct {
         const char *service;
         unsigned short port;
-    } cases[] = {{"FTP", 21}, {"finger", 79}, {"Http", 80}};
+    } cases[] = {{"FTP", 21}, {"finger", 79}, {"Http", 80}, {"https", 443}};
     for (const auto &c : cases)
         ExpectServiceReached(c.service, "127.0.0.13", c.port);
     // Only those three have a fallback.
@@ -215,7 +215,7 @@ TEST_F(ReadReplyTest, MultiLineReplyEndsAtItsClosingLine)
     ExpectIdle();
 }
 
-TEST_F(ReadReplyTest, TextAfterTheEndInTheSameArrivalStaysInTheReply)
+TEST_F(ReadReplyTest, TextAfterTheEndInTheSameArrivalIsTheNextReply)
 {
     ScriptedPeer peer("127.0.0.22", kFtpPort);
     peer.Start([](ScriptedPeer &p) {
@@ -223,10 +223,16 @@ TEST_F(ReadReplyTest, TextAfterTheEndInTheSameArrivalStaysInTheReply)
         c.Send("220 Ready\r\n221 Bye\r\n");
         c.WaitForClose();
     });
+    SOCKET s = OpenExchange("ftp", "127.0.0.22");
+    ASSERT_NE(INVALID_SOCKET, s);
     char reply[kReplySize];
-    EXPECT_EQ(220, ReadOneReply("127.0.0.22", reply));
-    EXPECT_STREQ("220 Ready\r\n221 Bye\r\n", reply);
+    EXPECT_EQ(220, ReadReply(kReplySize, reply, s));
+    EXPECT_STREQ("220 Ready\r\n", reply);
+    EXPECT_EQ(221, ReadReply(kReplySize, reply, s));
+    EXPECT_STREQ("221 Bye\r\n", reply);
+    CloseExchange(s);
     ASSERT_TRUE(peer.Join());
+    EXPECT_TRUE(boxes.Take().empty());
     ExpectIdle();
 }
 
@@ -407,9 +413,8 @@ TEST_F(DataConnectionTest, PortTransferCommandAndAcceptCarryTheData)
     SOCKET s = OpenExchange("ftp", "127.0.0.40");
     ASSERT_NE(INVALID_SOCKET, s);
     std::string address = LocalAddressNumbers(s);
-    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    SOCKET d = OpenDataConnection(&none, nullptr, command, sizeof command, 0, s);
+    SOCKET d = OpenDataConnection(nullptr, command, sizeof command, 0, s);
     ASSERT_NE(INVALID_SOCKET, d);
     EXPECT_STREQ("STOR .project\r\n", command);
     EXPECT_EQ(2, NetOpenSocketCount()) << "the listener is closed after the accept";
@@ -446,9 +451,8 @@ TEST_F(DataConnectionTest, ReplyOtherThan150IsAServerErrorWithoutAccept)
     });
     SOCKET s = OpenExchange("ftp", "127.0.0.41");
     ASSERT_NE(INVALID_SOCKET, s);
-    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(&none, nullptr, command, sizeof command, 0, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(nullptr, command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error", "425 Can't open data connection\r\n\r\n"
                                    "Turning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());
@@ -469,9 +473,8 @@ TEST_F(DataConnectionTest, RefusedPortIsAServerErrorAndNoTransferIsSent)
     });
     SOCKET s = OpenExchange("ftp", "127.0.0.42");
     ASSERT_NE(INVALID_SOCKET, s);
-    Listener none = {INVALID_SOCKET, 0};  // no listener made ahead
     char command[64] = "STOR .project";
-    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(&none, nullptr, command, sizeof command, 0, s));
+    EXPECT_EQ(INVALID_SOCKET, OpenDataConnection(nullptr, command, sizeof command, 0, s));
     ExpectOneBox("Ovra FTP Error",
                  "500 Illegal PORT command\r\n\r\nTurning on Passive mode in Settings > Connection may help.");
     ASSERT_TRUE(peer.Join());

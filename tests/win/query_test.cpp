@@ -1,6 +1,7 @@
 // Finger and web queries through their real dialogs: the history in "ovra.ini", the line
 // each sends, the title and pane afterwards, and every way an exchange can fail.
 #include "app.h"
+#include "ftp_daemon.h"
 #include "peer.h"
 
 #include <string.h>
@@ -485,6 +486,17 @@ TEST_F(WebTest, SchemesAndPortsEndInTheHostNameAndFailTheLookUp)
               StoredValue("Web"));
 }
 
+TEST_F(WebTest, ServerWaitingForHeaderLinesEndsInTheWatchdogBoxNamingTheSwitch)
+{
+    ASSERT_EQ(0, StartApp());
+    ShowPrevious();
+    SetWatchdogPeriod(500);
+    Query(IDM_WEB, "127.0.0.5/ovra.txt");  // lighttpd
+    SetWatchdogPeriod(kWatchdogPeriod);
+    ExpectFailure("[10004] Interrupted system call\r\n\r\nTurning on Web queries as HTTP/1.0 in "
+                  "Settings > Connection may help: some servers wait for more.");
+}
+
 // Settings > Connection's HTTP/1.0 switch: the request with its headers, and what the pane
 // shows of the answers of real servers that ignore a simple request.
 class Http10Test : public QueryTest {
@@ -524,12 +536,14 @@ TEST_F(Http10Test, RealServersShowTheBodyOrTheStatusLine)
         {"127.0.0.4/ovra.txt", "OVRA ON test-host\r\n"},  // nginx
         {"127.0.0.5/ovra.txt", "default site\r\n"},       // lighttpd, its default host
         {"127.0.0.9/ovra.txt", "default site\r\n"},       // Python's http.server
-        {"127.0.0.9/dir", "HTTP/1.0 301 Moved Permanently\r\nLocation: /dir/\r\n\r\n"},
     };
     for (const Row &r : rows) {
         Query(IDM_WEB, r.query);
         ExpectShown(std::string("Ovra - [http://") + r.query + "]", r.pane);
     }
+    // The redirect to the folder is followed.
+    Query(IDM_WEB, "127.0.0.9/dir");
+    EXPECT_EQ(0u, PaneText().rfind("Answer from http://127.0.0.9/dir/\r\n<!DOCTYPE HTML>", 0)) << PaneText();
     Query(IDM_WEB, "127.0.0.5/missing");
     EXPECT_EQ(0u, PaneText().rfind("HTTP/1.0 404 Not Found\r\n", 0)) << PaneText();
     // The Host line picks lighttpd's virtual host by name.
@@ -537,6 +551,62 @@ TEST_F(Http10Test, RealServersShowTheBodyOrTheStatusLine)
         Query(IDM_WEB, "www.ovra.test/ovra.txt");
         ExpectShown("Ovra - [http://www.ovra.test/ovra.txt]", "OVRA ON www-host\r\n");
     }
+}
+
+// Today's web: TLS, ports and redirects, against nginx.
+TEST_F(Http10Test, HttpsPortsAndRedirectsEndInTheFinalAnswer)
+{
+    ASSERT_EQ(0, StartApp());
+    static bool trusted = daemon_ftp::TrustTestAuthority();
+    ASSERT_TRUE(trusted);
+    struct Row {
+        const char *query, *title, *pane;
+    } rows[] = {
+        {"https://web.ovra.test/page.txt", "https://web.ovra.test/page.txt", "web page\r\n"},
+        {"HTTPS://web.ovra.test:8443/page.txt", "https://web.ovra.test:8443/page.txt", "web page\r\n"},
+        {"web.ovra.test:8081/page.txt", "http://web.ovra.test:8081/page.txt", "web page\r\n"},
+        {"http://web.ovra.test/page.txt", "http://web.ovra.test/page.txt",
+         "Answer from https://web.ovra.test/page.txt\r\nweb page\r\n"},
+        {"https://web.ovra.test/hops/xxxxx", "https://web.ovra.test/hops/xxxxx",
+         "Answer from https://web.ovra.test/hops/\r\narrived\r\n"},
+        {"https://web.ovra.test/elsewhere", "https://web.ovra.test/elsewhere",
+         "Answer from http://127.0.0.4:8080/ovra.txt\r\nOVRA ON test-host\r\n"},
+    };
+    for (const Row &r : rows) {
+        Query(IDM_WEB, r.query);
+        ExpectShown(std::string("Ovra - [") + r.title + "]", r.pane);
+    }
+    // The sixth redirect is shown as it came.
+    Query(IDM_WEB, "https://web.ovra.test/hops/xxxxxx");
+    EXPECT_EQ(0u, PaneText().rfind("Answer from https://web.ovra.test/hops/x\r\nHTTP/1.1 302 Moved "
+                                   "Temporarily\r\nLocation: ./\r\n\r\n<html>", 0)) << PaneText();
+    EXPECT_EQ("https://web.ovra.test/hops/xxxxxx,https://web.ovra.test/elsewhere,", StoredValue("Web").substr(0, 66));
+}
+
+TEST_F(Http10Test, UnknownCertificateIsAskedAboutAndPinnedForItsHost)
+{
+    ASSERT_EQ(0, StartApp());
+    ShowPrevious();
+    for (int answer : {IDNO, IDYES}) {
+        boxes.OnDialog("Ovra Certificate", [answer](HWND box) { PressButton(box, answer); });
+        Query(IDM_WEB, "https://unknown.ovra.test/page.txt");
+        EXPECT_EQ(0, boxes.PendingHandlers());
+        if (answer == IDNO) {  // declined: nothing pinned, nothing shown
+            EXPECT_EQ("<none>", ReadIni("Certificates", "unknown.ovra.test"));
+            EXPECT_EQ("old answer\r\n", PaneText());
+        }
+    }
+    ExpectShown("Ovra - [https://unknown.ovra.test/page.txt]", "web page\r\n");
+    EXPECT_EQ(95u, ReadIni("Certificates", "unknown.ovra.test").size());
+    SetWindowTextA(g_hOutputPane, "");
+    Query(IDM_WEB, "https://unknown.ovra.test/page.txt");
+    ExpectShown("Ovra - [https://unknown.ovra.test/page.txt]", "web page\r\n");
+    // A server that speaks no TLS fails in the web query's box.
+    Query(IDM_WEB, "https://127.0.0.4:8080/");
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Error", seen[0].caption);
+    ExpectIdle();
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ void PeerConnection::Reset()
     Close();
 }
 
-ScriptedPeer::ScriptedPeer(const char *address, unsigned short port)
+ScriptedPeer::ScriptedPeer(const char *address, unsigned short port) : address_(address)
 {
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     BOOL reuse = TRUE;
@@ -172,7 +172,16 @@ PeerConnection ScriptedPeer::Accept()
     return PeerConnection(accept(listener_, nullptr, nullptr), &transcript_, &lock_);
 }
 
-PeerConnection ScriptedPeer::ConnectToPort(const std::string &portLine)
+bool ScriptedPeer::HasCaller()
+{
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(listener_, &set);
+    struct timeval none = {0, 0};
+    return select(0, &set, nullptr, nullptr, &none) == 1;
+}
+
+PeerConnection ScriptedPeer::ConnectToPort(const std::string &portLine, const char *from)
 {
     unsigned h1, h2, h3, h4, p1, p2;
     SOCKET s = INVALID_SOCKET;
@@ -181,8 +190,12 @@ PeerConnection ScriptedPeer::ConnectToPort(const std::string &portLine)
         a.sin_family = AF_INET;
         a.sin_port = htons((u_short)(p1 * 256 + p2));
         a.sin_addr.s_addr = htonl((h1 << 24) | (h2 << 16) | (h3 << 8) | h4);
+        struct sockaddr_in source = {};
+        source.sin_family = AF_INET;
+        source.sin_addr.s_addr = inet_addr(from != nullptr ? from : address_.c_str());
         s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        if (connect(s, (struct sockaddr *)&a, sizeof a) != 0) {
+        if (bind(s, (struct sockaddr *)&source, sizeof source) != 0 ||
+            connect(s, (struct sockaddr *)&a, sizeof a) != 0) {
             closesocket(s);
             s = INVALID_SOCKET;
         }

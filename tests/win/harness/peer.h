@@ -52,13 +52,17 @@ public:
     // Waits for the script to end (up to 90 s); false if it did not.
     bool Join();
     PeerConnection Accept();
-    // For the FTP data channel: connects to the address and port that a PORT line names.
-    PeerConnection ConnectToPort(const std::string &portLine);
+    // Whether a client waits to be accepted (no waiting).
+    bool HasCaller();
+    // For the FTP data channel: connects to the address and port that a PORT line names,
+    // from the peer's own address as a server does, or from another one (a third party).
+    PeerConnection ConnectToPort(const std::string &portLine, const char *from = nullptr);
     std::vector<std::string> Transcript();
     bool listening() const { return listener_ != INVALID_SOCKET; }
 
 private:
     SOCKET listener_;
+    std::string address_;
     std::thread thread_;
     std::atomic<bool> done_{false};
     std::vector<std::string> transcript_;
