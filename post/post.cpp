@@ -134,13 +134,6 @@ static int ComposeStatusLine(char *buffer, int command, Posting *posting)
     return 0;
 }
 
-int BuildStatusLine(char *buffer, int command, SOCKET control)
-{
-    Posting posting;
-    BeginPosting(&posting, command, control);
-    return ComposeStatusLine(buffer, command, &posting);
-}
-
 static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
 {
     UINT breakText = kUploadTargets[target].breakText;

@@ -8,7 +8,6 @@
 // mayAskUser: the user started this posting from the menu, so it may stop to ask (whether
 // to trust a certificate); otherwise such a question ends it with a box instead.
 int PostStatus(int command, LoginInfo login, bool mayAskUser);
-int BuildStatusLine(char *buffer, int command, SOCKET control);
 BOOL ToggleAutoPost(int *autoPostFlag);
 
 #endif
