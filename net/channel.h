@@ -10,8 +10,8 @@ int ChannelSendAll(SOCKET s, const char *buffer, int length);
 // Bytes given back with ChannelKeep come first.
 int ChannelRecv(SOCKET s, char *buffer, int length);
 // Gives back bytes a reader received past what it needed, for the next ChannelRecv, until
-// the connection closes. Bytes kept before TLS started on it are dropped, never read as
-// bytes that TLS protects.
+// the connection closes. Bytes kept before TLS started on it are the first bytes its
+// handshake reads, never read as bytes that TLS protects.
 int ChannelKeep(SOCKET s, const char *bytes, int length);
 // Ends TLS with the close alert first, so the server knows the data is whole.
 int ChannelClose(SOCKET s);

@@ -120,6 +120,9 @@ static TlsLink *NewLink(SOCKET s, const char *target, UINT caption)
             slot->socket = s;
             lstrcpynA(slot->target, target, sizeof slot->target);
             slot->caption = caption;
+            // What the server sent after its go-ahead, read with that reply, is the start
+            // of its handshake: TLS reads it as it would read it from the socket.
+            slot->rawCount = NetTakeKept(s, slot->raw, kRawSize, false);
         }
         return slot;
     }
@@ -186,7 +189,7 @@ static long Handshake(TlsLink *link)
         SendToken(link, &token);
         return status == SEC_E_OK ? SEC_E_INTERNAL_ERROR : status;
     }
-    bool needMore = true;
+    bool needMore = link->rawCount == 0;
     int credentialRetries = 1;
     for (;;) {
         if (SendToken(link, &token) != 0)

@@ -409,6 +409,7 @@ std::vector<MatrixCase> SecureCases()
 {
     const Lines auth = {"AUTH TLS"};
     Script accepted = Join({Send(kGreeting), Answer("234 go ahead\r\n")});
+    const std::string garbage("\x50\x03\x03\x00\x05hello", 10);
     return {
         Secure(Refused("AuthTlsAnswered500", Join({Send(kGreeting), Answer("500 AUTH not understood\r\n")}), auth,
                        "500 AUTH not understood\r\n")),
@@ -416,7 +417,11 @@ std::vector<MatrixCase> SecureCases()
                        "The server closed the connection while the secure connection was being set up.")),
         // A whole record of a type TLS does not have. The code is Wine's (SEC_E_INTERNAL_ERROR);
         // Windows names the message illegal (0x80090326).
-        Secure(Refused("GarbageInsteadOfTls", Join({accepted, Send(std::string("\x50\x03\x03\x00\x05hello", 10))}),
+        Secure(Refused("GarbageInsteadOfTls", Join({accepted, Send(garbage)}), auth,
+                       "The secure connection to the server failed (error 0x80090304).")),
+        // The same bytes in the go-ahead's own segment: read with the reply, they are still
+        // what the handshake reads first.
+        Secure(Refused("GarbageWithTheGoAhead", Join({Send(kGreeting), Answer("234 go ahead\r\n" + garbage)}),
                        auth, "The secure connection to the server failed (error 0x80090304).")),
         Secure(TimesOut("SilentInsteadOfTls", accepted, auth)),
     };
