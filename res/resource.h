@@ -89,6 +89,7 @@
 #define IDS_LAST_FAILED    256  // format: %.*s the box's first line
 #define IDS_LAST_UNFINISHED 257
 #define IDS_LAST_USER_ENDED 258
+#define IDS_HELP_NO_BROWSER 259  // format: one %s, a file's path
 
 // The product token web queries send as their User-Agent; it follows the version resource.
 #define OVRA_USER_AGENT    "Ovra/1.1b2"

@@ -369,6 +369,28 @@ TEST_F(ShellTest, HelpOpensAPageThatCoversEveryCommandDialogAndBox)
     EXPECT_TRUE(boxes.Take().empty());
 }
 
+// Wine's browser bridge finds none of the browsers it is told of: the box names the page.
+TEST_F(ShellTest, HelpWithNoBrowserNamesThePageInItsBox)
+{
+    ASSERT_EQ(0, StartApp());
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0,
+                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    static const char kNone[] = "no-such-browser";
+    RegSetValueExA(key, "Browsers", 0, REG_SZ, (const BYTE *)kNone, sizeof kNone);
+    std::string before = BrowserLog();
+    Command(IDM_HELP_CONTENTS);
+    RegDeleteValueA(key, "Browsers");
+    RegCloseKey(key);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Error", seen[0].caption);
+    EXPECT_EQ(0u, seen[0].text.rfind("Ovra cannot show its help page\r\n" + OvraFolderPath() +
+                                     "\\ovra-help.html\r\n\r\nNo web browser was found", 0))
+        << seen[0].text;
+    EXPECT_EQ(before, BrowserLog());
+}
+
 TEST_F(ShellTest, HelpSearchOpensThePageAtItsIndex)
 {
     ASSERT_EQ(0, StartApp());
