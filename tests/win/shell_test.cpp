@@ -386,7 +386,7 @@ TEST_F(ShellTest, HelpWithNoBrowserNamesThePageInItsBox)
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Ovra Error", seen[0].caption);
     EXPECT_EQ(0u, seen[0].text.rfind("Ovra cannot show its help page\r\n" + OvraFolderPath() +
-                                     "\\ovra-help.html\r\n\r\nNo web browser was found", 0))
+                                     "\\ovra-help.html\r\n\r\nNo web browser was found: open that file in one.", 0))
         << seen[0].text;
     EXPECT_EQ(before, BrowserLog());
 }
