@@ -63,7 +63,7 @@ static bool WineBrowserBridge(char *program)
 // short while.
 static bool OpenThroughBridge(const char *program, const char *path)
 {
-    char line[2 * MAX_PATH + 8];
+    char line[MAX_PATH + kPathSize + 8];
     wsprintfA(line, "\"%s\" \"%s\"", program, path);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
