@@ -1,6 +1,7 @@
 #include "app/help.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "app/appstate.h"
 #include "app/message.h"
@@ -45,12 +46,71 @@ static bool WritePage(const char *path)
     return page != nullptr && WriteWholeFile(path, page, SizeofResource(g_hInstance, found));
 }
 
+typedef BOOL(WINAPI *ShellExecuteExFunction)(SHELLEXECUTEINFOA *);
+
+// winebrowser, Wine's bridge to the desktop's browser: its path under Wine, else false.
+static bool WineBrowserBridge(char *program)
+{
+    UINT length = GetSystemDirectoryA(program, MAX_PATH);
+    return length != 0 && length < MAX_PATH && AppendPath(program, MAX_PATH, "winebrowser.exe") &&
+           GetFileAttributesA(program) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The bridge hands the page to the first browser it finds (its Browsers setting, else
+// xdg-open and the usual ones) and ends at once, with 0 only when one took the page. It is
+// run itself, not through the .html association, which a prefix made without Wine's HTML
+// engine lacks, and which ends well even when no browser exists. The window waits that
+// short while.
+static bool OpenThroughBridge(const char *program, const char *path)
+{
+    char line[MAX_PATH + kPathSize + 8];
+    wsprintfA(line, "\"%s\" \"%s\"", program, path);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(program, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    DWORD code = 1;
+    if (WaitForSingleObject(process.hProcess, 15000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        code = 0;  // still busy with the browser it started
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0;
+}
+
+// By the class of web pages, or of web addresses with the page's file: URL, when .html
+// files open with no program (an association removed or never made).
+static bool OpenAsClass(ShellExecuteExFunction execute, const char *className, const char *file)
+{
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = g_hMainWindow;
+    info.lpFile = file;
+    info.lpClass = className;
+    info.nShow = SW_SHOWNORMAL;
+    return execute(&info) && (INT_PTR)info.hInstApp > 32;
+}
+
 static bool OpenInBrowser(const char *path)
 {
+    char bridge[MAX_PATH];
+    if (WineBrowserBridge(bridge))
+        return OpenThroughBridge(bridge, path);
     auto open = reinterpret_cast<ShellExecuteFunction>(
         reinterpret_cast<void *>(SystemFunction("shell32.dll", "ShellExecuteA")));
-    return open != nullptr &&
-           (INT_PTR)open(g_hMainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL) > 32;
+    auto execute = reinterpret_cast<ShellExecuteExFunction>(
+        reinterpret_cast<void *>(SystemFunction("shell32.dll", "ShellExecuteExA")));
+    if (open != nullptr &&
+        (INT_PTR)open(g_hMainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL) > 32)
+        return true;
+    char url[3 * kPathSize];
+    return execute != nullptr &&
+           (OpenAsClass(execute, "htmlfile", path) ||
+            (FileUrl(path, url, sizeof url) && OpenAsClass(execute, "http", url)));
 }
 
 void ShowHelp(bool index)
@@ -63,6 +123,8 @@ void ShowHelp(bool index)
                 WriteWholeFile(shown, kIndexPage, sizeof kIndexPage - 1);
     else
         lstrcpyA(shown, page);
-    if (!ready || !OpenInBrowser(shown))
+    if (!ready)
         ShowFileMessage(MB_ICONERROR, IDS_ERROR, IDS_HELP_UNAVAILABLE, shown, g_hMainWindow);
+    else if (!OpenInBrowser(shown))
+        ShowFileMessage(MB_ICONERROR, IDS_ERROR, IDS_HELP_NO_BROWSER, shown, g_hMainWindow);
 }

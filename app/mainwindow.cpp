@@ -6,6 +6,7 @@
 #include "app/help.h"
 #include "net/netio.h"
 #include "net/report.h"
+#include "net/transcript.h"
 #include "post/post.h"
 #include "query/querybox.h"
 #include "res/resource.h"
@@ -155,6 +156,7 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_TIME_ZONE:     RunDialog(0, TimezoneBox, "Timezone", g_hMainWindow); break;
     case IDM_UPLOAD_FILES:  RunDialog(0, UploadFileBox, "UploadFile", g_hMainWindow); break;
     case IDM_CONNECTION:    RunDialog(0, ConnectionBox, "Connection", g_hMainWindow); break;
+    case IDM_LAST_EXCHANGE: ShowLastExchange(); break;
     }
 }
 

@@ -9,4 +9,9 @@
 // would not fit.
 bool AppendPath(char *path, size_t size, const char *name);
 
+// The file: URL of a full Windows path (file:///C:/a%20b/c.html): backslashes become slashes,
+// and every byte but letters, digits and -._~/: is written as %XX. Returns false, url
+// empty, when it would not fit in size characters with the terminator.
+bool FileUrl(const char *path, char *url, size_t size);
+
 #endif

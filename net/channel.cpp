@@ -2,10 +2,14 @@
 
 #include "net/netio.h"
 #include "net/tls.h"
+#include "net/transcript.h"
 
 int ChannelSendAll(SOCKET s, const char *buffer, int length)
 {
-    return TlsActive(s) ? TlsSendAll(s, buffer, length) : NetSendAll(s, buffer, length);
+    int result = TlsActive(s) ? TlsSendAll(s, buffer, length) : NetSendAll(s, buffer, length);
+    if (result != SOCKET_ERROR)
+        TranscriptBytes(s, true, buffer, length);
+    return result;
 }
 
 int ChannelRecv(SOCKET s, char *buffer, int length)
@@ -13,7 +17,11 @@ int ChannelRecv(SOCKET s, char *buffer, int length)
     int kept = NetTakeKept(s, buffer, length, TlsActive(s));
     if (kept > 0)
         return kept;
-    return TlsActive(s) ? TlsRecv(s, buffer, length) : NetRecv(s, buffer, length);
+    // Kept bytes were recorded when they arrived.
+    int result = TlsActive(s) ? TlsRecv(s, buffer, length) : NetRecv(s, buffer, length);
+    if (result != SOCKET_ERROR)
+        TranscriptBytes(s, false, buffer, result);
+    return result;
 }
 
 int ChannelKeep(SOCKET s, const char *bytes, int length)
@@ -23,6 +31,7 @@ int ChannelKeep(SOCKET s, const char *bytes, int length)
 
 int ChannelClose(SOCKET s)
 {
+    TranscriptClosed(s);
     return TlsActive(s) ? TlsClose(s) : NetClose(s);
 }
 

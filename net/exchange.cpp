@@ -1,6 +1,7 @@
 #include "net/exchange.h"
 
 #include "app/busy.h"
+#include "net/transcript.h"
 #include "net/watchdog.h"
 
 void BeginExchange(void)
@@ -13,4 +14,5 @@ void EndExchange(void)
 {
     DisarmWatchdog();
     SetBusy(0);
+    TranscriptEnd();
 }

@@ -10,6 +10,7 @@
 #include "net/reply.h"
 #include "net/report.h"
 #include "net/tls.h"
+#include "net/transcript.h"
 #include "res/resource.h"
 
 static int ReceiveFromControl(void *control, char *buffer, int room)
@@ -186,6 +187,7 @@ SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
     SOCKET data = AcceptFromServer(listener.socket, control);
     if (data == INVALID_SOCKET)
         return INVALID_SOCKET;
+    TranscriptOpened(data, kLinkData, IDS_LAST_DATA_FROM);
     if (NetClose(listener.socket) != 0)
         return ReportWinsockError(), INVALID_SOCKET;
     return SecureLikeControl(data, control);
@@ -219,6 +221,7 @@ SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT br
     SOCKET data = ConnectAddress(&address);
     if (data == INVALID_SOCKET)
         return INVALID_SOCKET;
+    TranscriptOpened(data, kLinkData, IDS_LAST_DATA_TO);
     // A 425 here is the server's own trouble, not a firewall that passive mode gets past:
     // no hint, so the reply is checked without the transfer command.
     if (SendLine(transferCommand, length, control) != 0 ||

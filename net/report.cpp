@@ -7,6 +7,7 @@
 #include "net/exchange.h"
 #include "net/netio.h"
 #include "net/reply.h"
+#include "net/transcript.h"
 #include "net/watchdog.h"
 #include "res/resource.h"
 
@@ -38,9 +39,10 @@ int ReportWinsockError(UINT hintId)
     int code = WSAGetLastError();
     if (code == kNetAbandoned)
         return -1;
-    EndExchange();
     char text[kMessageLineSize], hinted[kHintedSize];
     LoadLine((UINT)code, text);
+    TranscriptFailed(text);
+    EndExchange();
     if (hintId != 0)
         AddHint(text, hintId, hinted);
     ShowText(MB_ICONERROR, IDS_WINSOCK_ERROR, hintId != 0 ? hinted : text, g_hMainWindow);
@@ -50,6 +52,7 @@ int ReportWinsockError(UINT hintId)
 
 int ReportFailureText(UINT captionId, const char *text)
 {
+    TranscriptFailed(text);
     EndExchange();
     ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
     if (NetRestart() != 0)
@@ -90,6 +93,7 @@ int ReportServerError(const char *reply, UINT hintId)
 
 int EndExchangeQuietly(void)
 {
+    TranscriptSucceeded(IDS_LAST_USER_ENDED, "");
     EndExchange();
     if (NetRestart() != 0)
         return ReportWinsockError();

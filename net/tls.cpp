@@ -13,6 +13,7 @@
 #include "net/certificate.h"
 #include "net/netio.h"
 #include "net/report.h"
+#include "net/transcript.h"
 #include "res/resource.h"
 
 enum {
@@ -250,6 +251,7 @@ static TlsLink *Handshaken(SOCKET s, const char *target, UINT caption)
     }
     if (result != 0)
         return ReportHandshake(result, caption), nullptr;
+    TranscriptSecured(s);
     return link;
 }
 

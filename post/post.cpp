@@ -12,6 +12,7 @@
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/tls.h"
+#include "net/transcript.h"
 #include "post/secure.h"
 #include "post/statusline.h"
 #include "res/resource.h"
@@ -144,7 +145,8 @@ static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
 }
 
 // One enabled target: its data connection, a freshly composed line, and the server's 226.
-static int StoreTarget(int target, char *buffer, Posting *posting)
+// Its name is added to stored, after a comma if one is there already.
+static int StoreTarget(int target, char *buffer, Posting *posting, char *stored)
 {
     if (!ReadSwitch(kUploadTargets[target].enable))
         return 0;
@@ -161,13 +163,21 @@ static int StoreTarget(int target, char *buffer, Posting *posting)
     // Closing the data connection is what ends the file on the server.
     if (ChannelClose(data) != 0)
         return ReportWinsockError();
-    return ExpectReply(226, buffer, posting->control);
+    if (ExpectReply(226, buffer, posting->control) != 0)
+        return -1;
+    if (lstrlenA(stored) + lstrlenA(name) + 3 < kReplySize) {
+        if (stored[0] != '\0')
+            lstrcatA(stored, ", ");
+        lstrcatA(stored, name);
+    }
+    return 0;
 }
 
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
 {
     char buffer[kReplySize];
     BeginExchange();
+    TranscriptBegin(command == IDM_POST_ON ? IDS_LAST_POST_ON : IDS_LAST_POST_OFF, login.host);
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
     MakeReady();
@@ -175,6 +185,7 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     if (control == INVALID_SOCKET)
         return -1;
     posting.control = control;
+    TranscriptOpened(control, kLinkCommands, IDS_LAST_CONNECTED);
     if (ExpectReply(220, buffer, control) != 0 ||
         (ReadSwitch(kSecureFtp) && SecureLogin(control, login.host, mayAskUser) != 0) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
@@ -184,8 +195,9 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     StartLocalName(&posting);
     if (ExpectReply(230, buffer, control) != 0)
         return -1;
+    char stored[kReplySize] = "";
     for (int target = 0; target < kTargetCount; target++) {
-        if (StoreTarget(target, buffer, &posting) != 0)
+        if (StoreTarget(target, buffer, &posting, stored) != 0)
             return -1;
     }
     EndPosting(&posting);
@@ -193,6 +205,7 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return -1;
     if (ChannelClose(control) != 0)
         return ReportWinsockError();
+    TranscriptSucceeded(stored[0] != '\0' ? IDS_LAST_STORED : IDS_LAST_NOTHING_STORED, stored);
     EndExchange();
     return 0;
 }

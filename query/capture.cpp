@@ -11,6 +11,7 @@
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/tls.h"
+#include "net/transcript.h"
 #include "net/trust.h"
 #include "net/watchdog.h"
 #include "query/http.h"
@@ -75,6 +76,9 @@ static int ShowAnswer(HGLOBAL receiveBlock, const char *received, int count, con
     SetWindowTextA(g_hMainWindow, title);
     SendMessageA(g_hOutputPane, WM_SETTEXT, 0, (LPARAM)display);
     ReleaseBlock(displayBlock);
+    char bytes[16];
+    wsprintfA(bytes, "%d", count);
+    TranscriptSucceeded(IDS_LAST_SHOWN, bytes);
     return 0;
 }
 
@@ -134,6 +138,7 @@ static SOCKET OpenQuery(const QueryRequest *request, const char *service, bool h
                               request->port);
     if (s == INVALID_SOCKET)
         return s;
+    TranscriptOpened(s, kLinkQuery, IDS_LAST_CONNECTED);
     if (request->secure && (TlsStart(s, request->host, IDS_ERROR) != 0 ||
                             TrustServerCertificate(s, request->host, true) != 0))
         return INVALID_SOCKET;
@@ -144,10 +149,12 @@ static SOCKET OpenQuery(const QueryRequest *request, const char *service, bool h
     return s;
 }
 
+// The transcript's title (string titleFormat) names the query as typed.
 static void BeginQuery(char *query, void (*make)(char *, const char *, QueryRequest *),
-                       QueryRequest *request)
+                       QueryRequest *request, UINT titleFormat)
 {
     BeginExchange();
+    TranscriptBegin(titleFormat, query);
     char appTitle[kQuerySize];
     LoadStringA(g_hInstance, IDS_APP_TITLE, appTitle, sizeof appTitle);
     make(query, appTitle, request);
@@ -158,7 +165,8 @@ int RunQuery(char *query, const char *service,
              UINT silenceHint)
 {
     QueryRequest request;
-    BeginQuery(query, make, &request);
+    BeginQuery(query, make, &request,
+               lstrcmpiA(service, "finger") == 0 ? IDS_LAST_FINGER : IDS_LAST_WEB);
     SOCKET s = OpenQuery(&request, service, http10);
     if (s == INVALID_SOCKET)
         return -1;
@@ -177,7 +185,7 @@ enum { kFromRoom = kUrlSize + 64 };  // ahead of the answer: the line naming whe
 int RunFollowingWebQuery(char *query)
 {
     QueryRequest request;
-    BeginQuery(query, MakeWebAddressRequest, &request);
+    BeginQuery(query, MakeWebAddressRequest, &request, IDS_LAST_WEB);
     HGLOBAL block;
     char *start = ObtainBlock(kFromRoom + kAnswerSize + 1, &block);
     if (start == nullptr) {

@@ -19,6 +19,7 @@
 #define IDM_TIME_ZONE      114
 #define IDM_UPLOAD_FILES   115
 #define IDM_CONNECTION     116
+#define IDM_LAST_EXCHANGE  119
 
 // Dialog controls (every dialog numbers its own from 101)
 #define IDC_STATIC         -1
@@ -68,6 +69,27 @@
 #define IDS_DATA_OTHERS_ONLY 69
 #define IDS_HINT_HTTP10    180
 #define IDS_WEB_FROM       181  // format: one %s, an address
+// The last exchange's transcript (Edit > Last Exchange)
+#define IDS_LAST_TITLE     240  // format: one %s, the application title
+#define IDS_LAST_NONE      241
+#define IDS_LAST_POST_ON   242  // formats 242-245: one %s, the host or the query
+#define IDS_LAST_POST_OFF  243
+#define IDS_LAST_FINGER    244
+#define IDS_LAST_WEB       245
+#define IDS_LAST_CONNECTED 246  // formats 246-248: %s an address, %u a port
+#define IDS_LAST_DATA_TO   247
+#define IDS_LAST_DATA_FROM 248
+#define IDS_LAST_TLS       249
+#define IDS_LAST_CLOSED    250
+#define IDS_LAST_PEER_CLOSED 251
+#define IDS_LAST_STORED    252  // format: one %s, the files
+#define IDS_LAST_NOTHING_STORED 253
+#define IDS_LAST_SHOWN     254  // format: one %s, the byte count
+#define IDS_LAST_FAILED_AT 255  // format: %s the command, %.*s the box's first line
+#define IDS_LAST_FAILED    256  // format: %.*s the box's first line
+#define IDS_LAST_UNFINISHED 257
+#define IDS_LAST_USER_ENDED 258
+#define IDS_HELP_NO_BROWSER 259  // format: one %s, a file's path
 
 // The product token web queries send as their User-Agent; it follows the version resource.
 #define OVRA_USER_AGENT    "Ovra/1.1b2"

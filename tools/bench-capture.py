@@ -6,9 +6,12 @@ client and the server.
     bench-capture.py CAPTURE RUNS SERVER PORT
 
 CAPTURE is a pcap file of the loopback traffic to and from SERVER; RUNS lists the runs in
-the order they were made, one a line: mode, client, whole-process milliseconds (tabs
-between). Each run made exactly one control connection to SERVER:PORT, so the n-th
-control connection of the capture is the n-th run.
+the order they were made, one a line: mode, client, whole-process milliseconds, and the
+time it started in milliseconds since 1970 (tabs between). Each run made exactly one
+control connection to SERVER:PORT, which opened while the run lasted. On a loaded machine
+the capture can lack a packet of one: a run whose whole exchange the capture does not hold
+is left out (the report says how many, per client), and the benchmark fails only when a
+client is left with fewer than half its runs.
 
 An exchange lasts from the client's SYN on the control connection to the last FIN on it.
 Every packet that carries bytes, a SYN (not a SYN-ACK) or a FIN, on the control connection
@@ -141,6 +144,32 @@ def measure(exchange, server):
     return duration * 1e3, client * 1e3, {k: v * 1e3 for k, v in gaps.items()}, commands
 
 
+def match_runs(runs, exchanges):
+    """(mode, client, wall ms, the exchange or None, round) per run: the first exchange of
+    the capture that opened while the run lasted, give or take 5 ms; the round counts the
+    client's earlier runs in that mode."""
+    rounds, at = {}, 0
+    for mode, client, wall, started in runs:
+        wall = float(wall)
+        begin = float(started) / 1e3 - 0.005
+        end = begin + wall / 1e3 + 0.01
+        while at < len(exchanges) and exchanges[at].start < begin:
+            at += 1  # opened between runs: no run's
+        exchange = None
+        if at < len(exchanges) and exchanges[at].start <= end:
+            exchange = exchanges[at]
+            at += 1
+        number = rounds.get((mode, client), 0)
+        rounds[(mode, client)] = number + 1
+        yield mode, client, wall, exchange, number
+
+
+def paired(a, b):
+    """The runs of a and b from the same rounds, side by side."""
+    of_b = {r["round"]: r for r in b}
+    return [(r, of_b[r["round"]]) for r in a if r["round"] in of_b]
+
+
 def spread(values):
     """median [first quartile-third quartile]"""
     if len(values) < 2:
@@ -156,22 +185,31 @@ def median(values):
 def main():
     capture, runs_file, server, port = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
     runs = [line.rstrip("\n").split("\t") for line in open(runs_file) if line.strip()]
-    exchanges = [e for e in split_exchanges(read_packets(capture), server, port) if e.end]
-    if len(exchanges) != len(runs):
-        sys.exit("bench-capture: %d runs but %d whole exchanges in the capture"
-                 % (len(runs), len(exchanges)))
+    exchanges = split_exchanges(read_packets(capture), server, port)
     results = {}  # mode -> client -> list of per-run dicts, in run order
-    for (mode, client, wall), exchange in zip(runs, exchanges):
+    made, left_out = {}, {}  # (mode, client) -> runs made, runs without a whole exchange
+    for mode, client, wall, exchange, number in match_runs(runs, exchanges):
+        made[(mode, client)] = made.get((mode, client), 0) + 1
+        results.setdefault(mode, {}).setdefault(client, [])
+        if exchange is None or exchange.end is None:
+            left_out[(mode, client)] = left_out.get((mode, client), 0) + 1
+            continue
         duration, own, gaps, commands = measure(exchange, server)
-        results.setdefault(mode, {}).setdefault(client, []).append(
-            {"wall": float(wall), "server": duration, "client": own, "gaps": gaps,
-             "commands": commands})
+        results[mode][client].append(
+            {"wall": wall, "server": duration, "client": own, "gaps": gaps,
+             "commands": commands, "round": number})
+    for (mode, client), count in left_out.items():
+        print("posting, %s: %s: %d of %d runs left out, their exchange not whole in the capture"
+              % (mode, client, count, made[(mode, client)]))
+        if 2 * (made[(mode, client)] - count) < made[(mode, client)]:
+            sys.exit("bench-capture: %s, %s: fewer than half of the runs have their whole "
+                     "exchange in the capture" % (mode, client))
     rows = []
     for mode, clients in results.items():
         names = list(clients)
         reference = names[-1]  # curl, run last in every round
-        count = len(clients[reference])
-        print("== posting, %s: %d runs of each client, alternating" % (mode, count))
+        print("== posting, %s: runs of each client, alternating: %s" % (
+            mode, ", ".join("%s %d" % (n, len(clients[n])) for n in names)))
         print("   medians [quartiles], ms; server's time = exchange - client's time")
         print("   %-22s %-22s %-22s %-22s %-22s %s" % ("client", "whole process", "exchange (SYN-FIN)",
                                                       "client's time", "server's time", "commands"))
@@ -193,7 +231,7 @@ def main():
         ratios = {}
         for a, b in pairs:
             for key, what in (("server", "exchange"), ("wall", "whole process")):
-                values = [x[key] / y[key] for x, y in zip(clients[a], clients[b]) if y[key] > 0]
+                values = [x[key] / y[key] for x, y in paired(clients[a], clients[b]) if y[key] > 0]
                 ratios[(a, b, key)] = median(values)
                 print("     %-8s %-13s %s / %s: %s" % ("", what, a, b, spread(values)))
         print("   client's time after each reply (median ms over the runs, by reply):")

@@ -37,16 +37,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Help pages open in the prefix's web browser: a recorder that notes each address it is asked
-# to open, one line of $OVRA_TEST_TMP/browser.log. A prefix made without the HTML engine has
-# no .html association of its own.
+# Help pages open in the desktop's web browser, as in the demo's prefix, which is made the
+# same way (no HTML engine, so no .html association): Wine's browser bridge runs the first
+# of its usual browsers on PATH, here xdg-open, a recorder that notes each address it is
+# asked to open, one line of $OVRA_TEST_TMP/browser.log. Nothing in the prefix is changed.
 browser_recorder() {
-    local recorder="$OVRA_TEST_TMP/browser"
-    printf '#!/bin/sh\necho "$*" >>"%s"\n' "$OVRA_TEST_TMP/browser.log" >"$recorder"
-    chmod +x "$recorder"
-    "$WINE" reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$recorder" /f >/dev/null 2>&1
-    "$WINE" reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1
-    "$WINE" reg add 'HKCR\.htm' /ve /d htmlfile /f >/dev/null 2>&1
+    mkdir -p "$OVRA_TEST_TMP/bin"
+    printf '#!/bin/sh\necho "$*" >>"%s"\n' "$OVRA_TEST_TMP/browser.log" >"$OVRA_TEST_TMP/bin/xdg-open"
+    chmod +x "$OVRA_TEST_TMP/bin/xdg-open"
+    export PATH="$OVRA_TEST_TMP/bin:$PATH"
 }
 
 # A Japanese locale of our own (LOCPATH), for the test that needs code page 932.

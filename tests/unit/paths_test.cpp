@@ -17,3 +17,13 @@ TEST(AppendPath, JoinsWithOneBackslashAndRefusesWhatDoesNotFit)
     EXPECT_FALSE(AppendPath(full, sizeof full, "ab.ini"));
     EXPECT_STREQ("C:\\", full);
 }
+
+TEST(FileUrl, SlashesAndEscapesEveryByteAUrlCannotHoldAndRefusesWhatDoesNotFit)
+{
+    char url[64];
+    EXPECT_TRUE(FileUrl("C:\\a b\\%\xE9#.html", url, sizeof url));
+    EXPECT_STREQ("file:///C:/a%20b/%25%E9%23.html", url);
+    EXPECT_TRUE(FileUrl("C:\\ab", url, 14));  // 13 characters: the buffer is full
+    EXPECT_FALSE(FileUrl("C:\\abc", url, 14));
+    EXPECT_STREQ("", url);
+}

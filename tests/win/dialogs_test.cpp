@@ -335,11 +335,69 @@ TEST_F(DialogsTest, TemplatesHaveTheirFramesAndFieldStyles)
         });
     }
     Open(IDM_FTP_LOGIN, "FTP Login", [](HWND d) {
-        for (int id : {IDC_LOGIN_HOST, IDC_LOGIN_USER, IDC_LOGIN_PASSWORD})
-            EXPECT_EQ(0, GetWindowLongA(GetDlgItem(d, id), GWL_STYLE) & ES_AUTOHSCROLL) << id;
+        // Each field scrolls, so that 127 characters can be typed whole.
+        for (int id : {IDC_LOGIN_HOST, IDC_LOGIN_USER, IDC_LOGIN_PASSWORD}) {
+            HWND field = GetDlgItem(d, id);
+            SetWindowTextA(field, "");
+            for (int i = 0; i < 127; i++)
+                SendMessageA(field, WM_CHAR, 'a' + i % 26, 1);
+            EXPECT_EQ(127, GetWindowTextLengthA(field)) << id;
+        }
         EXPECT_NE(0, GetWindowLongA(GetDlgItem(d, IDC_LOGIN_PASSWORD), GWL_STYLE) & ES_PASSWORD);
         PressButton(d, IDCANCEL);
     });
+}
+
+// A text its control cannot hold whole, measured in the font the dialog really uses (the
+// system font of a template without a font of its own): "" when it fits. A check box's text
+// starts after its box; a box too narrow for any text has a name for screen readers only.
+std::string CutText(HWND control)
+{
+    char kind[16];
+    GetClassNameA(control, kind, sizeof kind);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    std::string text = WindowText(control);
+    bool button = lstrcmpiA(kind, "Button") == 0;
+    if ((lstrcmpiA(kind, "Static") != 0 && !button) || text.empty() ||
+        (!button && (style & SS_TYPEMASK) > SS_RIGHT))
+        return "";
+    RECT room;
+    GetClientRect(control, &room);
+    UINT type = style & BS_TYPEMASK;
+    bool check = button && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX);
+    int margin = check ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : button ? 4 : 0;
+    if (room.right - margin < 2 * GetSystemMetrics(SM_CXMENUCHECK))
+        return check ? "" : text + " has no room";
+    HDC dc = GetDC(control);
+    HFONT font = (HFONT)SendMessageA(control, WM_GETFONT, 0, 0);
+    HGDIOBJ old = SelectObject(dc, font != nullptr ? font : GetStockObject(SYSTEM_FONT));
+    RECT need = {0, 0, room.right - margin, 0};
+    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK));
+    RECT line = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &line, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (need.right <= room.right - margin && need.bottom <= room.bottom)
+        return "";
+    return text + ": needs " + std::to_string(line.right) + " by " + std::to_string(need.bottom) +
+           " pixels, has " + std::to_string(room.right - margin) + " by " + std::to_string(room.bottom);
+}
+
+TEST_F(DialogsTest, EveryTextFitsItsControl)
+{
+    const struct {
+        UINT command;
+        const char *caption;
+    } dialogs[] = {{IDM_FTP_LOGIN, "FTP Login"}, {IDM_TIME_ZONE, "Time Zone"},
+                   {IDM_UPLOAD_FILES, "Upload File"}, {IDM_CONNECTION, "Connection"},
+                   {IDM_ABOUT, "About Ovra"}, {IDM_FINGER, "Finger Query"}, {IDM_WEB, "Web Query"}};
+    for (const auto &dialog : dialogs) {
+        Open(dialog.command, dialog.caption, [&](HWND d) {
+            for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+                EXPECT_EQ("", CutText(c)) << dialog.caption;
+            PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+        });
+    }
 }
 
 // A settings dialog opened while an exchange waits runs nested in it, and its value is

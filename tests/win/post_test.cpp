@@ -310,6 +310,11 @@ TEST_P(ConnectionPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
     } else {
         for (const SeenBox &box : seen)
             ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+        // TLS marks each line that went under it, on the data connection too.
+        std::string last = LastExchange();
+        bool secure = std::string(c.secure) == "true";
+        EXPECT_EQ(secure, last.find("#1 TLS > USER ovra\r\n") != std::string::npos) << last;
+        EXPECT_EQ(secure, last.find("#2 TLS > OVRA ON ") != std::string::npos) << last;
     }
     bool stored = c.caption == nullptr || c.answer == IDYES;
     if (stored)
@@ -498,6 +503,19 @@ TEST_F(ScriptedPostTest, SendsExactlyLoginPortStorAndQuit)
     for (const std::string &content : data)
         EXPECT_TRUE(std::regex_match(content, line)) << content;
     ExpectIdle();
+    // Edit > Last Exchange: the outcome first, then every step in order, the password hidden.
+    std::string last = LastExchange();
+    EXPECT_EQ("Ovra - [Last Exchange]", MainTitle());
+    EXPECT_EQ("Post On to " + host + ": stored .project, public_html/ovra.txt",
+              last.substr(0, last.find('\r')));
+    size_t at = 0;
+    for (const char *step : {"\r\n\r\n   0.0", " #1 connected to " , "#1 < 220 ", "#1 > USER ovra\r\n",
+                             "#1 > PASS ****\r\n", "#1 > PORT 127,0,0,1,", "#2 data connection from ",
+                             "#2 > OVRA ON ", "CET\r\n", "#2 closed\r\n", "#3 data connection from ",
+                             "#1 > QUIT\r\n", "#1 < 221", "#1 closed\r\n"}) {
+        at = last.find(step, at);
+        ASSERT_NE(std::string::npos, at) << step << " in\n" << last;
+    }
 }
 
 struct FailureCase {
@@ -506,6 +524,7 @@ struct FailureCase {
     const char *boxText;
     std::vector<std::string> commands;  // the whole transcript, without PORT arguments
     int linesStored;
+    const char *outcome = "";  // how Edit > Last Exchange says the posting ended
 };
 
 void PrintTo(const FailureCase &c, std::ostream *os)
@@ -541,6 +560,10 @@ TEST_P(PostFailureTest, ShowsTheReplyAndEndsIdle)
     // The marks move once a line was composed, before the server confirmed it.
     EXPECT_EQ(c.linesStored > 0, Checked(IDM_POST_ON));
     ExpectIdle();
+    std::string last = LastExchange();
+    EXPECT_EQ("Post On to " + host + ": " + c.outcome, last.substr(0, last.find('\r')));
+    EXPECT_EQ(c.commands.size() > 1, last.find(" > PASS ****\r\n") != std::string::npos) << last;
+    EXPECT_EQ(std::string::npos, last.find("secret")) << last;
 }
 
 const std::vector<std::string> kLogin = {"USER ovra", "PASS secret"};
@@ -550,24 +573,25 @@ INSTANTIATE_TEST_SUITE_P(
     Table, PostFailureTest,
     ::testing::Values(
         FailureCase{"Greeting", [](FtpScript *s) { s->greeting = "421 too many users\r\n"; },
-                    "421 too many users\r\n", {}, 0},
+                    "421 too many users\r\n", {}, 0, "failed: 421 too many users"},
         FailureCase{"UserLoggedInAtOnce", [](FtpScript *s) { s->user = "230 no password needed\r\n"; },
-                    "230 no password needed\r\n", {"USER ovra"}, 0},
+                    "230 no password needed\r\n", {"USER ovra"}, 0, "failed at USER: 230 no password needed"},
         FailureCase{"LoginRefused", [](FtpScript *s) { s->pass = "530 Login incorrect.\r\n"; },
-                    "530 Login incorrect.\r\n", kLogin, 0},
+                    "530 Login incorrect.\r\n", kLogin, 0, "failed at PASS: 530 Login incorrect."},
         FailureCase{"PortRefused", [](FtpScript *s) { s->port = "500 Illegal PORT\r\n"; },
                     "500 Illegal PORT\r\n\r\nTurning on Passive mode in Settings > Connection may help.",
-                    {"USER ovra", "PASS secret", "PORT"}, 0},
+                    {"USER ovra", "PASS secret", "PORT"}, 0, "failed at PORT: 500 Illegal PORT"},
         FailureCase{"StorWithoutDataConnection", [](FtpScript *s) { s->stor = "425 no data\r\n"; },
-                    "425 no data\r\n\r\nTurning on Passive mode in Settings > Connection may help.", kStore, 0},
+                    "425 no data\r\n\r\nTurning on Passive mode in Settings > Connection may help.", kStore, 0,
+                    "failed at STOR: 425 no data"},
         FailureCase{"StoreNotConfirmed", [](FtpScript *s) { s->stored = "451 local error\r\n"; },
-                    "451 local error\r\n", kStore, 1},
+                    "451 local error\r\n", kStore, 1, "failed at STOR: 451 local error"},
         FailureCase{"QuitRefused", [](FtpScript *s) { s->quit = "500 what?\r\n"; },
                     "500 what?\r\n",
-                    {"USER ovra", "PASS secret", "PORT", "STOR .project", "QUIT"}, 1},
+                    {"USER ovra", "PASS secret", "PORT", "STOR .project", "QUIT"}, 1, "failed at QUIT: 500 what?"},
         FailureCase{"MultiLineReplyShownWhole",
                     [](FtpScript *s) { s->pass = "530-No.\r\n530-Really not.\r\n530 Bye.\r\n"; },
-                    "530-No.\r\n530-Really not.\r\n530 Bye.\r\n", kLogin, 0}),
+                    "530-No.\r\n530-Really not.\r\n530 Bye.\r\n", kLogin, 0, "failed at PASS: 530-No."}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
 
 TEST_F(ScriptedPostTest, AutoPostOnWithTheServerDownStillSetsTheFlag)

@@ -325,6 +325,7 @@ TEST_F(FingerTest, RefusedAndUnknownHostsShowTheWinsockBoxAndKeepThePane)
     ExpectFailure("[10061] Connection refused");
     Query(IDM_FINGER, "u@no-such-host.invalid");
     ExpectFailure("[11001] Host not found");
+    EXPECT_EQ("Finger query u@no-such-host.invalid: failed: [11001] Host not found\r\n\r\n", LastExchange());
     EXPECT_EQ(std::string("u@no-such-host.invalid, u@") + kNobody + ", ",
               StoredValue("Finger"));
 }
@@ -575,6 +576,17 @@ TEST_F(Http10Test, HttpsPortsAndRedirectsEndInTheFinalAnswer)
     for (const Row &r : rows) {
         Query(IDM_WEB, r.query);
         ExpectShown(std::string("Ovra - [") + r.title + "]", r.pane);
+    }
+    // Each request and answer of the chain, the TLS one marked, after what it came to.
+    std::string last = LastExchange();
+    EXPECT_EQ(0u, last.rfind("Web query https://web.ovra.test/elsewhere: answer shown, ", 0)) << last;
+    size_t at = 0;
+    for (const char *step : {"#1 connected to 127.0.0.222 port 8443\r\n", "#1 TLS started\r\n",
+                             "#1 TLS > GET /elsewhere HTTP/1.0\r\n", "#1 TLS > Host: web.ovra.test",
+                             "#1 TLS < HTTP/1.1 30", "#2 connected to 127.0.0.4 port 8080\r\n",
+                             "#2 > GET /ovra.txt HTTP/1.0\r\n", "#2 < OVRA ON test-host\r\n"}) {
+        at = last.find(step, at);
+        ASSERT_NE(std::string::npos, at) << step << " in\n" << last;
     }
     // The sixth redirect is shown as it came.
     Query(IDM_WEB, "https://web.ovra.test/hops/xxxxxx");

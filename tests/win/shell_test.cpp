@@ -23,7 +23,8 @@ struct MenuEntry {
 const MenuEntry kMenu[] = {
     {0, 0, "&On", 101},  {0, 1, "O&ff", 102},         {0, 2, "", 0},
     {0, 3, "&Exit", 106}, {1, 0, "&Finger...", 103},  {1, 1, "&Web...", 104},
-    {2, 0, "&Copy", 110}, {2, 1, "C&lear", 112},      {3, 0, "&Auto Post", 113},
+    {2, 0, "&Copy", 110}, {2, 1, "C&lear", 112},      {2, 2, "Last &Exchange", 119},
+    {3, 0, "&Auto Post", 113},
     {3, 1, "&Time Zone...", 114}, {3, 2, "&Upload Files...", 115},
     {3, 3, "&FTP Login...", 107}, {3, 4, "&Save Window Position", 109},
     {3, 5, "&Connection...", 116},
@@ -44,7 +45,7 @@ TEST_F(ShellTest, MenuHasEveryItemInOrderEnabledAndUnchecked)
         GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(popups[i], text);
     }
-    const int counts[] = {4, 2, 2, 6, 4};
+    const int counts[] = {4, 2, 3, 6, 4};
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(counts[i], GetMenuItemCount(GetSubMenu(menu, i)));
     for (const MenuEntry &e : kMenu) {
@@ -366,6 +367,28 @@ TEST_F(ShellTest, HelpOpensAPageThatCoversEveryCommandDialogAndBox)
     for (const std::string &name : names)
         EXPECT_NE(std::string::npos, html.find(name)) << name << " is not in the help";
     EXPECT_TRUE(boxes.Take().empty());
+}
+
+// Wine's browser bridge finds none of the browsers it is told of: the box names the page.
+TEST_F(ShellTest, HelpWithNoBrowserNamesThePageInItsBox)
+{
+    ASSERT_EQ(0, StartApp());
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0,
+                                             nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    static const char kNone[] = "no-such-browser";
+    RegSetValueExA(key, "Browsers", 0, REG_SZ, (const BYTE *)kNone, sizeof kNone);
+    std::string before = BrowserLog();
+    Command(IDM_HELP_CONTENTS);
+    RegDeleteValueA(key, "Browsers");
+    RegCloseKey(key);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Error", seen[0].caption);
+    EXPECT_EQ(0u, seen[0].text.rfind("Ovra cannot show its help page\r\n" + OvraFolderPath() +
+                                     "\\ovra-help.html\r\n\r\nNo web browser was found: open that file in one.", 0))
+        << seen[0].text;
+    EXPECT_EQ(before, BrowserLog());
 }
 
 TEST_F(ShellTest, HelpSearchOpensThePageAtItsIndex)

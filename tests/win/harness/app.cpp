@@ -168,6 +168,12 @@ void OvraTest::Command(WPARAM id, LPARAM lParam)
     SendMessageA(g_hMainWindow, WM_COMMAND, id, lParam);
 }
 
+std::string OvraTest::LastExchange()
+{
+    Command(IDM_LAST_EXCHANGE);
+    return PaneText();
+}
+
 void OvraTest::ExpectIdle()
 {
     EXPECT_FALSE(WatchdogArmed()) << "the watchdog is still armed";

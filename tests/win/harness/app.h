@@ -39,6 +39,8 @@ protected:
     void StopApp();
     bool AppRunning() const;
     void Command(WPARAM id, LPARAM lParam = 0);
+    // Edit > Last Exchange, then the pane's text.
+    std::string LastExchange();
     // After an exchange: no timer, busy mode off, the four items enabled, no socket open.
     void ExpectIdle();
 
