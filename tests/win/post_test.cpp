@@ -782,6 +782,29 @@ TEST_F(ScriptedPostTest, WatchdogCutsOffASilentServer)
     ExpectIdle();
 }
 
+// An SFTP posting waits as every other call does: a server that never sends its SSH
+// identification (only a line before it) is cut off by the watchdog, its message reaching
+// the window while libssh2 waits, and nothing is left open.
+TEST_F(ScriptedPostTest, WatchdogCutsOffASilentSshServer)
+{
+    ScriptedPeer peer("127.0.1.42", 2222);
+    ASSERT_TRUE(peer.listening());
+    peer.Start(GreetThenKeepSilent);
+    StartWithLogin("127.0.1.42:2222");
+    WriteIni("Settings", "SftpPost", "true");
+    SetWatchdogPeriod(300);
+    Command(IDM_POST_ON);
+    SetWatchdogPeriod(kWatchdogPeriod);
+    ASSERT_TRUE(peer.Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10004] Interrupted system call", seen[0].text);
+    ASSERT_EQ(1u, peer.Transcript().size());
+    EXPECT_EQ(0u, peer.Transcript()[0].rfind("SSH-2.0-libssh2_1.11.1", 0)) << peer.Transcript()[0];
+    ExpectIdle();
+}
+
 // The name look-up of the status line waits like every other call: when it cannot run
 // (another call is waiting) it answers with a failure the posting reports, not with "no
 // name", which would drop the name from the line.

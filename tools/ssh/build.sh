@@ -41,12 +41,24 @@ fetch_sources() {
     apt-get "${opts[@]}" -qq update
     (cd "$src" && apt-get "${opts[@]}" -qq source "libssh2/$libssh2_suite" "mbedtls=$mbedtls_version")
 }
+# Unpacked again from the downloads kept beside them when only the folders are gone.
+unpack_kept() {
+    local dsc
+    rm -rf "$src"/libssh2-1.11.*/ "$src/mbedtls-${mbedtls_version%-*}"
+    for dsc in "$src"/libssh2_1.11.*.dsc "$src/mbedtls_$mbedtls_version.dsc"; do
+        [ -f "$dsc" ] || return 1
+        (cd "$src" && dpkg-source -q -x "$(basename "$dsc")" >/dev/null) || return 1
+    done
+}
 mkdir -p "$src"
-if ! ls -d "$src"/libssh2-1.11.* >/dev/null 2>&1 || ! [ -d "$src/mbedtls-${mbedtls_version%-*}" ]; then
-    rm -rf "$src"/libssh2* "$src"/mbedtls*
-    fetch_sources
+if ! ls -d "$src"/libssh2-1.11.*/ >/dev/null 2>&1 || ! [ -d "$src/mbedtls-${mbedtls_version%-*}" ]; then
+    if ! unpack_kept; then
+        rm -rf "$src"/libssh2* "$src"/mbedtls*
+        fetch_sources
+    fi
 fi
-libssh2_dir=$(ls -d "$src"/libssh2-1.11.* | head -1)
+libssh2_dir=$(ls -d "$src"/libssh2-1.11.*/ | head -1)
+libssh2_dir=${libssh2_dir%/}
 mbedtls_dir=$src/mbedtls-${mbedtls_version%-*}
 # Fixes of ours on top of Debian's patches, each applied once.
 for patch in "$here"/patches/*.patch; do
