@@ -23,7 +23,7 @@ if [ -f "$prefix/stamp" ] && [ "$(cat "$prefix/stamp")" = "$stamp_text" ] &&
     exit 0
 fi
 
-. "$root/tools/ensure-packages.sh"
+. "$here/../ensure-packages.sh"
 ensure_packages || exit 1
 
 # The source packages come through apt with a list of its own (deb-src lines for the two
@@ -47,7 +47,7 @@ unpack_kept() {
     rm -rf "$src"/libssh2-1.11.*/ "$src/mbedtls-${mbedtls_version%-*}"
     for dsc in "$src"/libssh2_1.11.*.dsc "$src/mbedtls_$mbedtls_version.dsc"; do
         [ -f "$dsc" ] || return 1
-        (cd "$src" && dpkg-source -q -x "$(basename "$dsc")" >/dev/null) || return 1
+        (cd "$src" && dpkg-source -q -x "$(basename "$dsc")" >/dev/null 2>&1) || return 1
     done
 }
 mkdir -p "$src"
@@ -66,9 +66,10 @@ for patch in "$here"/patches/*.patch; do
         patch -d "$libssh2_dir" -p1 -s <"$patch"
 done
 
-toolchain=$root/tools/toolchains/$arch-w64-mingw32.cmake
-# Like the program itself: the system's printf, not MinGW's; sections the linker can drop.
-cflags="-Os -D__USE_MINGW_ANSI_STDIO=0 -ffunction-sections -fdata-sections"
+toolchain=$here/../toolchains/$arch-w64-mingw32.cmake
+# Like the program itself: the system's printf, not MinGW's; the 64-bit clock on i686 too
+# (MinGW's 32-bit time_t ends in January 2038); sections the linker can drop.
+cflags="-Os -D__USE_MINGW_ANSI_STDIO=0 -D__MINGW_USE_VC2005_COMPAT -ffunction-sections -fdata-sections"
 # mbedTLS trimmed to what libssh2 uses (mbedtls-user.h), in both builds alike.
 trim="-I$here -DMBEDTLS_USER_CONFIG_FILE=\"<mbedtls-user.h>\""
 work=$base/work-$arch
