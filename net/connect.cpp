@@ -35,7 +35,8 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
     static const struct {
         const char *name;
         u_short port;
-    } known[] = {{"http", 80}, {"https", 443}, {"finger", 79}, {"ftp", 21}};
+    } known[] = {{"http", 80}, {"https", 443}, {"finger", 79}, {"ftp", 21},
+                 {"ssh", 22}};
     for (const auto &k : known) {
         if (lstrcmpiA(service, k.name) == 0) {
             *port = htons(k.port);

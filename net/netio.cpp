@@ -450,6 +450,13 @@ int NetRecv(SOCKET s, char *buffer, int length)
     }
 }
 
+int NetWaitSocket(SOCKET s, long events)
+{
+    if (RefuseNested())
+        return SOCKET_ERROR;
+    return WaitForSocket(s, events, nullptr);
+}
+
 // The peer's address is from (any peer when from is null).
 static bool AcceptedFrom(const struct sockaddr_in *peer, const struct in_addr *from)
 {

@@ -48,6 +48,11 @@ int NetRecv(SOCKET s, char *buffer, int length);
 // on. turnedAway counts those, so that a caller can say why a wait ran out.
 SOCKET NetAccept(SOCKET listener, const struct in_addr *from, int *turnedAway);
 
+// Waits until one of events (FD_READ, FD_WRITE, FD_CLOSE) is signalled on s, for a caller
+// that makes its own calls on the non-blocking socket (libssh2). An event is only a hint:
+// the caller tries again and may wait again.
+int NetWaitSocket(SOCKET s, long events);
+
 // Bytes a reader received on s past what it needed, kept for its next read until s closes.
 // secured says which layer read them (TLS's plain text, or the socket's own bytes): taken on
 // the other layer, they are dropped.

@@ -36,6 +36,9 @@
 #define IDC_SECURE_FTP     101
 #define IDC_PASSIVE_MODE   102
 #define IDC_WEB_HTTP10     103
+#define IDC_SFTP_POST        112  // Connection
+#define IDC_LOGIN_KEY_FILE   113  // Login
+#define IDC_LOGIN_PASSPHRASE 114  // Login
 
 // String table
 #define IDS_APP_TITLE      1
@@ -90,6 +93,23 @@
 #define IDS_LAST_UNFINISHED 257
 #define IDS_LAST_USER_ENDED 258
 #define IDS_HELP_NO_BROWSER 259  // format: one %s, a file's path
+// SFTP postings
+#define IDS_SSH_CAPTION          200
+#define IDS_HOSTKEY_CAPTION      201
+#define IDS_HOSTKEY_NEW          202  // formats: host, key type, fingerprint
+#define IDS_HOSTKEY_ASK          203  // host
+#define IDS_HOSTKEY_UNATTENDED   204
+#define IDS_HOSTKEY_CHANGED      205  // host, pinned fingerprint, key type, fingerprint
+#define IDS_SSH_PASSWORD_REFUSED 206  // user
+#define IDS_SSH_KEY_REFUSED      207  // key file, user
+#define IDS_SSH_KEY_UNUSABLE     208  // key file
+#define IDS_SSH_NO_SHARED        209  // kind, the server's list, Ovra's list
+#define IDS_SSH_KIND_KEX         210
+#define IDS_SSH_KIND_HOSTKEY     211
+#define IDS_SSH_KIND_CIPHER      212
+#define IDS_SSH_KIND_MAC         213
+#define IDS_SSH_FAILED           214  // libssh2's message, its error number
+#define IDS_SFTP_REFUSED         215  // file, SFTP status
 
 // The product token web queries send as their User-Agent; it follows the version resource.
 #define OVRA_USER_AGENT    "Ovra/1.1b2"

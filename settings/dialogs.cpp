@@ -30,6 +30,8 @@ static void ShowLogin(HWND dialog, const LoginInfo *info)
     SetDlgItemTextA(dialog, IDC_LOGIN_HOST, info->host);
     SetDlgItemTextA(dialog, IDC_LOGIN_USER, info->user);
     SetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, info->password);
+    SetDlgItemTextA(dialog, IDC_LOGIN_KEY_FILE, info->keyFile);
+    SetDlgItemTextA(dialog, IDC_LOGIN_PASSPHRASE, info->passphrase);
     FocusFirstEmpty(dialog, info);
     char save[4];
     ReadProfileText(LOGIN_SECTION, SAVE_PASSWORD_KEY, "no", save, sizeof save);
@@ -43,13 +45,20 @@ static void StoreLogin(HWND dialog, LoginInfo *info)
     GetDlgItemTextA(dialog, IDC_LOGIN_USER, info->user, sizeof info->user);
     WriteProfileText(LOGIN_SECTION, LOGIN_USER_KEY, info->user);
     GetDlgItemTextA(dialog, IDC_LOGIN_PASSWORD, info->password, sizeof info->password);
+    GetDlgItemTextA(dialog, IDC_LOGIN_KEY_FILE, info->keyFile, sizeof info->keyFile);
+    WriteProfileText(LOGIN_SECTION, LOGIN_KEY_FILE_KEY, info->keyFile);
+    GetDlgItemTextA(dialog, IDC_LOGIN_PASSPHRASE, info->passphrase, sizeof info->passphrase);
     if (IsDlgButtonChecked(dialog, IDC_LOGIN_SAVE) == BST_CHECKED) {
         WriteProfileText(LOGIN_SECTION, SAVE_PASSWORD_KEY, "Yes");
-        if (!StorePassword(info->password))
+        // One box for either secret: both are kept the same way.
+        bool saved = StorePassword(LOGIN_PASSWORD_KEY, info->password);
+        saved = StorePassword(LOGIN_PASSPHRASE_KEY, info->passphrase) && saved;
+        if (!saved)
             ShowMessage(MB_ICONWARNING, IDS_ERROR, IDS_PASSWORD_UNSAVED, dialog);
     } else {
         WriteProfileText(LOGIN_SECTION, SAVE_PASSWORD_KEY, "No");
         WriteProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "");
+        WriteProfileText(LOGIN_SECTION, LOGIN_PASSPHRASE_KEY, "");
     }
 }
 
@@ -136,6 +145,7 @@ static const struct {
     {IDC_SECURE_FTP, kSecureFtp},
     {IDC_PASSIVE_MODE, kPassiveMode},
     {IDC_WEB_HTTP10, kWebHttp10},
+    {IDC_SFTP_POST, kSftpPost},
 };
 
 INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -11,7 +11,11 @@
 #define LOGIN_USER_KEY     "User"
 #define LOGIN_PASSWORD_KEY "Password"
 #define SAVE_PASSWORD_KEY  "SavePassword"  // "Yes" or "No"; read as "no" when missing
+#define LOGIN_KEY_FILE_KEY   "KeyFile"       // SFTP postings: a private key file's path
+#define LOGIN_PASSPHRASE_KEY "KeyPassphrase" // its passphrase, scrambled, saved as the password
 #define WINDOW_SECTION   "WindowPosition"  // "X", "Y", "Width", "Height" in pixels
+// Pinned SSH host keys: one key per Login Host, the key's "SHA256:..." fingerprint as value.
+#define HOSTKEYS_SECTION "HostKeys"
 // Pinned server certificates: one key per FTP host, its SHA-256 fingerprint as the value.
 #define CERTIFICATES_SECTION "Certificates"
 
@@ -27,6 +31,7 @@ enum Setting {
     kUploadFile2Name,
     kTimezone,         // the status line's zone text
     kAutoPost,         // 1: post On at start and Off at the end
+    kSftpPost,         // postings log in over SSH and write the files by SFTP
     kSettingCount
 };
 
@@ -53,6 +58,7 @@ inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kUploadFile2Name */ {"UploadFile2Name", "public_html/ovra.txt", true},
     /* kTimezone */        {"Timezone", "", true},
     /* kAutoPost */        {"AutoPost", "0", false},
+    /* kSftpPost */        {"SftpPost", "false", true},
 };
 
 inline constexpr UploadTarget kUploadTargets[kTargetCount] = {

@@ -176,26 +176,33 @@ int ReadProfileInt(const char *section, const char *key, int defaultValue)
 
 // Only values free of line ends and of what the text rules drop are written (a line end
 // would leave a stray line behind); reading back then shows what the code page did to it.
-bool StorePassword(const char *plain)
+bool StorePassword(const char *key, const char *plain)
 {
     char stored[kSettingSize];
     ScramblePassword(plain, stored, sizeof stored);
     if (PasswordStorable(plain)) {
-        WriteProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, stored);
+        WriteProfileText(LOGIN_SECTION, key, stored);
         char back[kSettingSize];
-        ReadProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "", back, sizeof back);
+        ReadProfileText(LOGIN_SECTION, key, "", back, sizeof back);
         if (strcmp(back, stored) == 0)
             return true;
     }
-    WriteProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "");
+    WriteProfileText(LOGIN_SECTION, key, "");
     return false;
+}
+
+static void LoadScrambled(const char *key, char *plain)
+{
+    char stored[kSettingSize];
+    if (ReadProfileText(LOGIN_SECTION, key, "", stored, sizeof stored) != 0)
+        UnscramblePassword(stored, plain, kSettingSize);
 }
 
 void LoadLoginInfo(LoginInfo *info)
 {
     ReadProfileText(LOGIN_SECTION, LOGIN_HOST_KEY, "", info->host, sizeof info->host);
     ReadProfileText(LOGIN_SECTION, LOGIN_USER_KEY, "", info->user, sizeof info->user);
-    char stored[kSettingSize];
-    if (ReadProfileText(LOGIN_SECTION, LOGIN_PASSWORD_KEY, "", stored, sizeof stored) != 0)
-        UnscramblePassword(stored, info->password, sizeof info->password);
+    LoadScrambled(LOGIN_PASSWORD_KEY, info->password);
+    ReadProfileText(LOGIN_SECTION, LOGIN_KEY_FILE_KEY, "", info->keyFile, sizeof info->keyFile);
+    LoadScrambled(LOGIN_PASSPHRASE_KEY, info->passphrase);
 }

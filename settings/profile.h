@@ -24,12 +24,12 @@ DWORD ReadProfileText(const char *section, const char *key, const char *defaultT
 BOOL WriteProfileText(const char *section, const char *key, const char *value);
 int ReadProfileInt(const char *section, const char *key, int defaultValue);
 
-// Writes the scrambled password as "Login" "Password" when it reads back exactly on this
-// system's code page. When it cannot, the value is written empty instead, so no cut or
-// changed password is loaded later and no stray line is left; returns false then.
-bool StorePassword(const char *plain);
+// Writes the scrambled password (or key passphrase) as "Login" key when it reads back
+// exactly on this system's code page. When it cannot, the value is written empty instead,
+// so no cut or changed password is loaded later and no stray line is left; returns false then.
+bool StorePassword(const char *key, const char *plain);
 
-// Host, user and (unscrambled) password of the "Login" section into info.
+// Host, user, (unscrambled) password, key file and passphrase of the "Login" section.
 void LoadLoginInfo(LoginInfo *info);
 
 #endif

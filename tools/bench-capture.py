@@ -21,7 +21,8 @@ So the client's time is what it spends between a reply and its next command, con
 data or close; each such stretch is named by the reply before it ("STOR 150": the reply
 150 to STOR). Once the control connection is encrypted (AUTH TLS), the replies cannot be
 read: every stretch after a TLS record of the server's counts as "(encrypted)", and only
-commands sent in the clear are counted. Prints a report, then lines
+commands sent in the clear are counted. An SSH exchange (SFTP) is read the same way: past
+the identification lines, which count as its "commands", everything is encrypted. Prints a report, then lines
 "row<TAB>name<TAB>value" for the summary table.
 """
 import re
@@ -110,7 +111,7 @@ def split_exchanges(packets, server, port):
 def measure(exchange, server):
     """Duration, the client's time, its time after each reply, and its commands' verbs."""
     events = []  # (time, side, reply label or None)
-    reply, command, seen = b"", "connect", {}
+    reply, command, seen, ssh = b"", "connect", {}, False
     commands = []
     for when, source, destination, flags, payload in exchange.packets:
         side = "server" if source[0] == server else "client"
@@ -118,7 +119,12 @@ def measure(exchange, server):
         if not payload and not flags & (FIN | RST) and not (flags & SYN and not flags & ACK):
             continue  # acknowledgements and SYN-ACKs are the kernels' own
         label = None
-        if on_control and payload and tls_record(payload):
+        if on_control and payload.startswith(b"SSH-"):
+            ssh = True  # every byte after the identification lines is SSH's binary protocol
+        if on_control and payload and ssh and not payload.startswith(b"SSH-"):
+            if side == "server":
+                label = ENCRYPTED
+        elif on_control and payload and tls_record(payload):
             if side == "server":
                 label = ENCRYPTED
         elif on_control and payload and side == "server":

@@ -12,6 +12,12 @@ wine_env_arch() {  # $1: x86_64 or i686
     if [ "$1" = i686 ]; then WINE="$WINE_ENV_TOOLS/wine32"; else WINE=/usr/lib/wine/wine64; fi
 }
 
+# Waits for the prefix's processes to end. They end a few seconds after wineboot, but on a
+# loaded machine some have been seen to linger for good: after a minute they are ended.
+wine_env_settle() {
+    timeout 60 "$WINESERVER" -w || { "$WINESERVER" -k; "$WINESERVER" -w; }
+}
+
 wine_env_start() {
     local base=${1:-$(mktemp -d /tmp/ovra-wine.XXXXXX)}
     mkdir -p "$base"
@@ -29,10 +35,10 @@ wine_env_start() {
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$WINE" wineboot --init >/dev/null 2>&1
-        "$WINESERVER" -w
+        wine_env_settle
         # Without a window manager every modal close stalls two seconds unless unmanaged.
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-        "$WINESERVER" -w
+        wine_env_settle
     fi
     "$WINESERVER" -p >/dev/null 2>&1
     # Start the prefix's background processes now, with their output going nowhere: when a

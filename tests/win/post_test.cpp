@@ -387,6 +387,158 @@ INSTANTIATE_TEST_SUITE_P(
                        {"AUTH TLS"}, "00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00:00"}),
     [](const ::testing::TestParamInfo<ConnectionCase> &info) { return std::string(info.param.name); });
 
+// Posting over SFTP to the real OpenSSH daemons of tests/servers/ssh.sh: the host key
+// trusted on first use (its fingerprint as ssh-keygen prints it), pinned, changed; password
+// and key logins; a server whose only host key Ovra cannot check.
+struct SftpCase {
+    const char *name;
+    const char *host;
+    const char *pinned;        // "ecdsa": the daemon's own key; another text as it stands
+    LPARAM origin;             // 0 from the menu, or kPostUnattended
+    int answer;                // the button pressed in the host-key question, or 0
+    const char *password;
+    bool withKey;              // log in with client_rsa (passphrase "keypass") instead
+    const char *box;           // the box's caption, or null when the posting stores
+    const char *text;          // what the box or the question holds
+    const char *logged;        // what the daemon's log holds afterwards, or null
+    bool noPassword;           // the daemon saw no password at all
+};
+
+void PrintTo(const SftpCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class SftpPostTest : public DaemonPostTest, public ::testing::WithParamInterface<SftpCase> {
+protected:
+    void SetUp() override
+    {
+        OvraTest::SetUp();
+        const SftpCase &c = GetParam();
+        if (!Answers(c.host))
+            GTEST_SKIP() << "no sshd of tests/servers/ssh.sh answers at " << c.host;
+        RemoveStored(".project", "ssh");
+        WriteLogin(c.host, kUser, c.password);
+        if (c.withKey) {
+            char stored[128];
+            ScramblePassword("keypass", stored, sizeof stored);
+            WriteIni("Login", "KeyFile", (Directory("ssh") + "\\client_rsa").c_str());
+            WriteIni("Login", "KeyPassphrase", stored);
+        }
+        WriteIni("Settings", "Timezone", "EST");
+        WriteIni("Settings", "SftpPost", "true");
+        if (c.pinned != nullptr)
+            WriteIni("HostKeys", c.host, strcmp(c.pinned, "ecdsa") == 0 ? OwnKey().c_str() : c.pinned);
+        logMark = Log().size();
+    }
+
+    static bool Answers(const std::string &host)
+    {
+        if (Directory().empty())
+            return false;
+        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        struct sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(2222);
+        a.sin_addr.s_addr = inet_addr(host.substr(0, host.find(':')).c_str());
+        bool ok = connect(s, (struct sockaddr *)&a, sizeof a) == 0;
+        closesocket(s);
+        return ok;
+    }
+
+    // "SHA256:..." of the daemon's ECDSA host key, from ssh-keygen -lf.
+    static std::string OwnKey()
+    {
+        std::string line = ReadWhole(Directory("ssh") + "\\host_ecdsa.fingerprint", "");
+        std::smatch m;
+        return std::regex_search(line, m, std::regex("SHA256:[A-Za-z0-9+/]{43}")) ? m.str() : "<none>";
+    }
+
+    std::string Log() const
+    {
+        std::string daemon = strcmp(GetParam().host, kSshHost) == 0 ? "ssh" : "ssh-ed25519";
+        return ReadWhole(Directory("ssh") + "\\" + daemon + "\\sshd.log", "");
+    }
+
+    static constexpr const char *kSshHost = "127.0.1.40:2222";
+};
+
+TEST_P(SftpPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
+{
+    const SftpCase &c = GetParam();
+    ASSERT_EQ(0, StartApp());
+    std::string question;
+    if (c.answer != 0) {
+        boxes.OnDialog("Ovra Host Key", [&](HWND box) {
+            question = WindowText(GetDlgItem(box, 0xFFFF));
+            PressButton(box, c.answer);
+        });
+    }
+    Command(IDM_POST_ON, c.origin);
+    std::vector<SeenBox> seen = boxes.Take();
+    if (c.box != nullptr) {
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(c.box, seen[0].caption);
+        EXPECT_NE(std::string::npos, seen[0].text.find(c.text)) << seen[0].text;
+    } else {
+        for (const SeenBox &box : seen)
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+    }
+    if (c.answer != 0) {
+        // The key on lines of its own, the fingerprint exactly as OpenSSH prints it.
+        EXPECT_NE(std::string::npos, question.find("\r\n\r\necdsa-sha2-nistp256\r\n" + OwnKey() + "\r\n\r\n"))
+            << question;
+        EXPECT_NE(std::string::npos, question.find(c.text)) << question;
+    }
+    bool stored = c.box == nullptr && c.answer != IDNO;
+    if (stored)
+        ExpectStored(".project", OnPattern("EST"), "ssh");
+    else
+        EXPECT_EQ("<missing>", Stored(".project", "ssh"));
+    PumpUntil([&] { return c.logged == nullptr || Log().find(c.logged, logMark) != std::string::npos; }, 5000);
+    if (c.logged != nullptr) {
+        EXPECT_NE(std::string::npos, Log().find(c.logged, logMark)) << Log().substr(logMark);
+    }
+    if (c.noPassword) {
+        EXPECT_EQ(std::string::npos, Log().find("password for", logMark)) << Log().substr(logMark);
+    }
+    ExpectIdle();
+    if (c.answer == IDYES || (c.pinned != nullptr && c.box == nullptr)) {
+        // Pinned now: later postings, unattended ones too, go on without asking.
+        EXPECT_EQ(OwnKey(), ReadIni("HostKeys", c.host));
+        Command(IDM_POST_OFF, kPostUnattended);
+        ExpectNoBox();
+        ExpectStored(".project", OffPattern("EST"), "ssh");
+        ExpectIdle();
+    } else if (c.pinned == nullptr) {
+        EXPECT_EQ("<none>", ReadIni("HostKeys", c.host));
+    }
+}
+
+const char kSshBox[] = "Ovra SSH Error";
+const char kHostKeyBox[] = "Ovra Host Key";
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, SftpPostTest,
+    ::testing::Values(
+        SftpCase{"FirstUseAcceptedIsPinned", "127.0.1.40:2222", nullptr, 0, IDYES, kPassword, false, nullptr,
+                 "Trust this host key for 127.0.1.40:2222 from now on?", "Accepted password for ovra", false},
+        SftpCase{"FirstUseDeclinedSendsNoPassword", "127.0.1.40:2222", nullptr, 0, IDNO, kPassword, false,
+                 nullptr, "Ovra has not logged in to 127.0.1.40:2222 by SSH before.", nullptr, true},
+        SftpCase{"FirstUseUnattendedIsRefused", "127.0.1.40:2222", nullptr, kPostUnattended, 0, kPassword, false,
+                 kHostKeyBox, "\r\n\r\nPost once from the menu to review the host key.", nullptr, true},
+        SftpCase{"ChangedKeyIsRefusedBeforeThePassword", "127.0.1.40:2222",
+                 "SHA256:AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA", 0, 0, kPassword, false, kHostKeyBox,
+                 "The host key of 127.0.1.40:2222 has changed", nullptr, true},
+        SftpCase{"WrongPasswordIsNamed", "127.0.1.40:2222", "ecdsa", 0, 0, "wrong", false, kSshBox,
+                 "The server refused the password for ovra.", "Failed password for ovra", false},
+        SftpCase{"KeyLoginStores", "127.0.1.40:2222", "ecdsa", 0, 0, "", true, nullptr, "",
+                 "Accepted publickey for ovra", true},
+        SftpCase{"OnlyEd25519HostKeysSaysWhy", "127.0.1.41:2222", nullptr, 0, 0, kPassword, false, kSshBox,
+                 "Ovra and the server have no host key type in common.\r\n\r\nThe server offers: ssh-ed25519\r\n",
+                 nullptr, true}),
+    [](const ::testing::TestParamInfo<SftpCase> &info) { return std::string(info.param.name); });
+
 TEST_F(DaemonPostTest, PasswordWithIacBytesLogsIn)
 {
     // Sent as they stand, 0xFF 0xFB would be a Telnet command that the daemon takes out.
@@ -632,6 +784,29 @@ void GreetThenKeepSilent(ScriptedPeer &peer)
     std::string line;
     while (control.ReadLine(&line)) {
     }
+}
+
+// An SFTP posting waits as every other call does: a server that never sends its SSH
+// identification (only a line before it) is cut off by the watchdog, its message reaching
+// the window while libssh2 waits, and nothing is left open.
+TEST_F(ScriptedPostTest, WatchdogCutsOffASilentSshServer)
+{
+    ScriptedPeer peer("127.0.1.42", 2222);
+    ASSERT_TRUE(peer.listening());
+    peer.Start(GreetThenKeepSilent);
+    StartWithLogin("127.0.1.42:2222");
+    WriteIni("Settings", "SftpPost", "true");
+    SetWatchdogPeriod(300);
+    Command(IDM_POST_ON);
+    SetWatchdogPeriod(kWatchdogPeriod);
+    ASSERT_TRUE(peer.Join());
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_EQ("[10004] Interrupted system call", seen[0].text);
+    ASSERT_EQ(1u, peer.Transcript().size());
+    EXPECT_EQ(0u, peer.Transcript()[0].rfind("SSH-2.0-libssh2_1.11.1", 0)) << peer.Transcript()[0];
+    ExpectIdle();
 }
 
 // The name look-up of the status line waits like every other call: when it cannot run
