@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "app/systemdll.h"
+#include "net/servertext.h"
 
 enum { kNameSize = 128 };  // a host name as the policy check takes it
 
@@ -12,7 +13,7 @@ struct CryptCalls {
     decltype(&CertVerifyCertificateChainPolicy) verifyPolicy;
     decltype(&CertFreeCertificateChain) freeChain;
     decltype(&CertFreeCertificateContext) freeCertificate;
-    decltype(&CertNameToStrA) nameToText;
+    decltype(&CertNameToStrW) nameToText;
     decltype(&CryptHashCertificate2) hash;
     decltype(&CertOpenSystemStoreA) openSystemStore;
     decltype(&CertEnumCertificatesInStore) nextInStore;
@@ -31,7 +32,7 @@ static bool LoadCrypt(HMODULE module, CryptCalls *c)
            LoadFunction(module, "CertVerifyCertificateChainPolicy", &c->verifyPolicy) &&
            LoadFunction(module, "CertFreeCertificateChain", &c->freeChain) &&
            LoadFunction(module, "CertFreeCertificateContext", &c->freeCertificate) &&
-           LoadFunction(module, "CertNameToStrA", &c->nameToText) &&
+           LoadFunction(module, "CertNameToStrW", &c->nameToText) &&
            LoadFunction(module, "CryptHashCertificate2", &c->hash) &&
            LoadFunction(module, "CertOpenSystemStoreA", &c->openSystemStore) &&
            LoadFunction(module, "CertEnumCertificatesInStore", &c->nextInStore) &&
@@ -139,11 +140,20 @@ static long ChainProblem(PCCERT_CONTEXT certificate, const char *host)
     return problem;
 }
 
+// A name as the certificate holds it is the server's own text: read in full (as UTF-16,
+// before the code page can hide what it holds), made safe to show on one line, then put in
+// the code page with nothing mapped to a look-alike.
 static void NameText(CERT_NAME_BLOB *name, char *text, DWORD size)
 {
-    text[0] = '\0';
+    WCHAR wide[kNameTextSize];
+    wide[0] = L'\0';
     crypt.calls.nameToText(X509_ASN_ENCODING, name, CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG,
-                         text, size);
+                         wide, sizeof wide / sizeof wide[0]);
+    // WCHAR is a UTF-16 code unit on Windows.
+    SanitizeServerText(reinterpret_cast<char16_t *>(wide));
+    text[0] = '\0';
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, text, (int)size, nullptr, nullptr);
+    text[size - 1] = '\0';  // a name too long for the code page's text is cut, not left open
 }
 
 void CheckCertificate(PCCERT_CONTEXT certificate, const char *host, TlsCertificate *checked)

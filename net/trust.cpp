@@ -23,7 +23,8 @@ static UINT ProblemText(long problem)
     }
 }
 
-// What is wrong with the certificate and what it is, then a paragraph of its own (the
+// What is wrong with the certificate, its fingerprint (first, where no name the server
+// chose can precede or imitate it), its names, then a paragraph of its own (the
 // question, or what to do instead) naming host.
 static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT closingId,
                                 char *text)
@@ -34,8 +35,8 @@ static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT 
     LoadMessageText(closingId, format, sizeof format);
     snprintf(closing, sizeof closing, format, host);
     LoadMessageText(IDS_CERT_PROBLEM, format, sizeof format);
-    int length = snprintf(text, kBoxSize, format, host, reason, c->subject, c->issuer,
-                          c->fingerprint);
+    int length = snprintf(text, kBoxSize, format, host, reason, c->fingerprint,
+                          c->subject, c->issuer);
     if (length >= 0 && length < kBoxSize)
         snprintf(text + length, (size_t)(kBoxSize - length), "\r\n\r\n%s", closing);
 }

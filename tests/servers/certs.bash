@@ -5,12 +5,13 @@
 
 CERTS="$OVRA_TEST_TMP/certs"
 
-# make_cert NAME AUTHORITY HOST...: NAME.pem and NAME.key for the hosts, issued by AUTHORITY.
+# make_cert NAME AUTHORITY HOST...: NAME.pem and NAME.key for the hosts, issued by AUTHORITY,
+# with the subject $CERT_SUBJECT (UTF-8) or one that names the first host.
 make_cert() {
     local name=$1 ca=$2 sans= host
     shift 2
     for host in "$@"; do sans="$sans${sans:+,}DNS:$host"; done
-    openssl req -new -newkey rsa:2048 -nodes -subj "/O=Ovra Test/CN=$1" \
+    openssl req -new -newkey rsa:2048 -nodes -utf8 -subj "${CERT_SUBJECT:-/O=Ovra Test/CN=$1}" \
         -keyout "$CERTS/$name.key" -out "$CERTS/$name.csr" 2>/dev/null &&
         openssl x509 -req -in "$CERTS/$name.csr" -CA "$CERTS/$ca.pem" -CAkey "$CERTS/$ca.key" \
             -CAcreateserial -days 30 -extfile <(printf 'subjectAltName=%s\nextendedKeyUsage=serverAuth\n' "$sans") \
@@ -31,6 +32,10 @@ ensure_certs() {
         make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost &&
         make_cert unknown unknown-ca unknown.ovra.test &&
         make_cert web ca web.ovra.test &&
+        # A subject (64 characters at most) that tries to slip a fingerprint line of its own in,
+        # then to reverse the text after it.
+        CERT_SUBJECT=$'/O=Ovra Test/CN=forged.ovra.test\r\nSHA-256: '"$(printf '00:%.0s' $(seq 10))00"$'\xE2\x80\xAE' \
+            make_cert forged unknown-ca forged.ovra.test &&
         touch "$CERTS/done"
 }
 

@@ -609,4 +609,25 @@ TEST_F(Http10Test, UnknownCertificateIsAskedAboutAndPinnedForItsHost)
     ExpectIdle();
 }
 
+// The subject holds CR LF and a line that imitates the fingerprint's, then a right-to-left
+// override: the question shows the real fingerprint first, and each name on one line.
+TEST_F(Http10Test, CertificateNamesCannotForgeTheQuestion)
+{
+    ASSERT_EQ(0, StartApp());
+    std::string question;
+    boxes.OnDialog("Ovra Certificate", [&](HWND box) {
+        question = WindowText(GetDlgItem(box, 0xFFFF));
+        PressButton(box, IDYES);
+    });
+    Query(IDM_WEB, "https://forged.ovra.test/page.txt");
+    ExpectShown("Ovra - [https://forged.ovra.test/page.txt]", "web page\r\n");
+    std::string pinned = ReadIni("Certificates", "forged.ovra.test");
+    EXPECT_NE(std::string::npos,
+              question.find("issued by an authority this computer does not trust.\r\n\r\nSHA-256: " + pinned +
+                            "\r\n\r\nSubject: CN=\"forged.ovra.test??SHA-256: 00:00:00:00:00:00:00:00:00:00:00?\", "
+                            "O=\"Ovra Test\"\r\nIssuer: CN=Ovra Unknown CA"))
+        << question;
+    EXPECT_EQ(question.find("SHA-256:"), question.rfind("\nSHA-256:") + 1) << question;
+}
+
 }  // namespace
