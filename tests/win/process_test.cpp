@@ -150,6 +150,21 @@ TEST_F(ProcessTest, SecondStartWithAWordMakesTheFirstPostAndClose)
     EXPECT_EQ("[10061] Connection refused", seen[0].text);
 }
 
+// Another program's window of the class: the words are not handed to it; this start runs
+// them itself (the posting fails with its box, nothing listens at the host).
+TEST_F(ProcessTest, AForeignWindowOfTheClassGetsNoWords)
+{
+    second = LaunchOvra("OvraMain", WindowsPath(getenv("OVRA_HELLO")));
+    HWND window = WaitForMainWindow(second);
+    ASSERT_NE(nullptr, window);
+    first = LaunchOvra("On");
+    std::vector<SeenBox> seen;
+    EXPECT_EQ(0, WaitForExit(first, &seen));
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_TRUE(IsWindow(window));  // any WM_COMMAND would have closed it
+}
+
 TEST_F(ProcessTest, FirstStartWithOffPostsAndExitsWithoutShowing)
 {
     first = LaunchOvra("off");
