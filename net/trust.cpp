@@ -19,6 +19,7 @@ static UINT ProblemText(long problem)
     case CERT_E_UNTRUSTEDROOT: return IDS_CERT_UNKNOWN_CA;
     case CERT_E_CN_NO_MATCH:   return IDS_CERT_OTHER_NAME;
     case CERT_E_EXPIRED:       return IDS_CERT_EXPIRED;
+    case CRYPT_E_REVOKED:      return IDS_CERT_REVOKED;
     default:                   return IDS_CERT_INVALID;
     }
 }
@@ -54,11 +55,16 @@ int TrustServerCertificate(SOCKET s, const char *host, bool mayAskUser)
         return -1;
     if (certificate.problem == 0)
         return 0;
+    char text[kBoxSize];
+    // Its issuer has withdrawn it: neither a pin nor the user's word brings it back.
+    if (certificate.problem == CRYPT_E_REVOKED) {
+        DescribeCertificate(&certificate, host, IDS_CERT_REFUSED, text);
+        return ReportFailureText(IDS_CERT_CAPTION, text);
+    }
     char pinned[kFingerprintSize];
     ReadProfileText(CERTIFICATES_SECTION, host, "", pinned, sizeof pinned);
     if (lstrcmpiA(pinned, certificate.fingerprint) == 0)
         return 0;
-    char text[kBoxSize];
     if (!mayAskUser) {
         DescribeCertificate(&certificate, host, IDS_CERT_UNATTENDED, text);
         return ReportFailureText(IDS_CERT_CAPTION, text);

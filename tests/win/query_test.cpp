@@ -92,7 +92,8 @@ protected:
 
     void ExpectShown(const std::string &title, const std::string &pane)
     {
-        EXPECT_TRUE(boxes.Take().empty());
+        for (const SeenBox &box : boxes.Take())
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
         EXPECT_EQ(title, MainTitle());
         EXPECT_EQ(pane, PaneText());
         ExpectIdle();
@@ -606,6 +607,26 @@ TEST_F(Http10Test, UnknownCertificateIsAskedAboutAndPinnedForItsHost)
     auto seen = boxes.Take();
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Ovra Error", seen[0].caption);
+    ExpectIdle();
+}
+
+// Both certificates come from the trusted authority and name revocation lists: one lists it
+// as revoked, which ends the query with a box and nothing to pin; the other's cannot be
+// fetched, which is no failure.
+TEST_F(Http10Test, RevokedCertificateIsRefusedAndAnUnreachableListIsNoFailure)
+{
+    ASSERT_EQ(0, StartApp());
+    Query(IDM_WEB, "https://revoked.ovra.test/page.txt");
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Certificate", seen[0].caption);
+    EXPECT_EQ(0u, seen[0].text.find("The certificate of revoked.ovra.test cannot be verified: its issuer has "
+                                    "revoked it.\r\n\r\nSHA-256: ")) << seen[0].text;
+    EXPECT_NE(std::string::npos, seen[0].text.find("\r\n\r\nOvra does not connect to revoked.ovra.test with a "
+                                                   "revoked certificate.")) << seen[0].text;
+    EXPECT_EQ("<none>", ReadIni("Certificates", "revoked.ovra.test"));
+    Query(IDM_WEB, "https://offline.ovra.test/page.txt");
+    ExpectShown("Ovra - [https://offline.ovra.test/page.txt]", "web page\r\n");
     ExpectIdle();
 }
 
