@@ -42,6 +42,7 @@ ensure_certs() {
         CERT_CRL=http://127.0.0.172:8080/ca.crl make_cert revoked ca revoked.ovra.test &&
         CERT_CRL=http://127.0.0.174:8080/ca.crl make_cert offline ca offline.ovra.test &&
         revoke revoked &&
+        make_cert renegotiate ca renegotiate.ovra.test &&
         touch "$CERTS/done"
 }
 

@@ -630,6 +630,24 @@ TEST_F(Http10Test, RevokedCertificateIsRefusedAndAnUnreachableListIsNoFailure)
     ExpectIdle();
 }
 
+// The server asks for a new handshake once the request has arrived, then answers. Windows
+// renegotiates and shows the answer; Wine's provider reports the renegotiation and then fails
+// the new handshake, which must end in a box that says so, not in a broken-off connection.
+TEST_F(Http10Test, RenegotiationEndsInTheAnswerOrInABoxThatSaysSo)
+{
+    ASSERT_EQ(0, StartApp());
+    Query(IDM_WEB, "https://renegotiate.ovra.test/");
+    auto seen = boxes.Take();
+    if (seen.empty()) {
+        EXPECT_EQ("renegotiated\r\n", PaneText());
+    } else {
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(0u, seen[0].text.find("The server renegotiated the secure connection, and the new "
+                                        "handshake failed (error 0x")) << seen[0].text;
+    }
+    ExpectIdle();
+}
+
 // The subject holds CR LF and a line that imitates the fingerprint's, then a right-to-left
 // override: the question shows the real fingerprint first, and each name on one line.
 TEST_F(Http10Test, CertificateNamesCannotForgeTheQuestion)
