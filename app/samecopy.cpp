@@ -26,30 +26,24 @@ static const void *VersionResource(HMODULE module, DWORD *size)
 // The image is read as data only: nothing of it runs here.
 static bool SameVersion(const WCHAR *image)
 {
-    DWORD mySize, otherSize;
-    const void *mine = VersionResource(GetModuleHandleW(nullptr), &mySize);
     HMODULE other = LoadLibraryExW(image, nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    if (mine == nullptr || other == nullptr) {
-        if (other != nullptr)
-            FreeLibrary(other);
+    if (other == nullptr)
         return false;
-    }
+    DWORD mySize, otherSize;
+    const void *mine = VersionResource(GetModuleHandleW(nullptr), &mySize);
     const void *theirs = VersionResource(other, &otherSize);
-    bool same = theirs != nullptr && otherSize == mySize && memcmp(mine, theirs, mySize) == 0;
+    bool same = mine != nullptr && theirs != nullptr && otherSize == mySize &&
+                memcmp(mine, theirs, mySize) == 0;
     FreeLibrary(other);
     return same;
 }
 
+// This very exe has its own version resource too: one test covers every copy.
 bool IsCopyOfThisProgram(HWND window)
 {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    WCHAR theirs[kImagePathSize], mine[kImagePathSize];
-    if (processId == 0 || !ProcessImage(processId, theirs))
-        return false;
-    DWORD length = GetModuleFileNameW(nullptr, mine, kImagePathSize);
-    if (length > 0 && length < kImagePathSize && lstrcmpiW(mine, theirs) == 0)
-        return true;
-    return SameVersion(theirs);
+    WCHAR image[kImagePathSize];
+    return processId != 0 && ProcessImage(processId, image) && SameVersion(image);
 }

@@ -46,12 +46,9 @@ int ActivateRunningInstance(char *commandLine)
 // copy ends only after them, so wait until the Exit among them has destroyed the window.
 static bool WaitUntilGone(HWND target)
 {
-    for (DWORD waited = 0; IsWindow(target); waited += kGonePollMs) {
-        if (waited >= kAnswerMs)
-            return false;
+    for (int polls = kAnswerMs / kGonePollMs; IsWindow(target) && polls > 0; polls--)
         Sleep(kGonePollMs);
-    }
-    return true;
+    return !IsWindow(target);
 }
 
 // Every word is looked at, but Exit destroys the target, so only the first On or Off acts.

@@ -120,13 +120,13 @@ static bool Revoked(PCCERT_CHAIN_CONTEXT chain)
     if (chain->cChain == 0)
         return false;
     const CERT_SIMPLE_CHAIN *simple = chain->rgpChain[0];
+    CERT_REVOCATION_PARA para = {};
+    para.cbSize = sizeof para;
+    para.dwUrlRetrievalTimeout = kRevocationFetchMs;
+    CERT_REVOCATION_STATUS status = {};
+    status.cbSize = sizeof status;
     for (DWORD i = 0; i + 1 < simple->cElement; i++) {
-        CERT_REVOCATION_PARA para = {};
-        para.cbSize = sizeof para;
         para.pIssuerCert = simple->rgpElement[i + 1]->pCertContext;
-        para.dwUrlRetrievalTimeout = kRevocationFetchMs;
-        CERT_REVOCATION_STATUS status = {};
-        status.cbSize = sizeof status;
         void *subject = const_cast<CERT_CONTEXT *>(simple->rgpElement[i]->pCertContext);
         if (!crypt.calls.verifyRevocation(X509_ASN_ENCODING, CERT_CONTEXT_REVOCATION_TYPE, 1,
                                           &subject, 0, &para, &status) &&

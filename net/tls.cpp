@@ -376,8 +376,6 @@ static int Renegotiate(TlsLink *link)
     long result = ContinueHandshake(link, &none, link->rawCount == 0);
     if (result == kSocketFailed)
         return SOCKET_ERROR;
-    if (result == 0)
-        result = TakeStreamSizes(link);
     if (result == kClosedEarly)
         return ReportedBroken(link, IDS_TLS_CLOSED, 0);
     if (result != 0)
@@ -385,10 +383,9 @@ static int Renegotiate(TlsLink *link)
     char checked[kFingerprintSize];
     lstrcpyA(checked, link->fingerprint);
     PCCERT_CONTEXT certificate = TakeCertificate(link);
-    if (certificate == nullptr)
-        return ReportedBroken(link, IDS_TLS_RENEGOTIATED, SEC_E_NO_CREDENTIALS);
-    FreeCertificate(certificate);
-    if (lstrcmpA(checked, link->fingerprint) != 0)
+    if (certificate != nullptr)
+        FreeCertificate(certificate);
+    if (certificate == nullptr || lstrcmpA(checked, link->fingerprint) != 0)
         return ReportedBroken(link, IDS_TLS_OTHER_CERT, 0);
     return 1;
 }

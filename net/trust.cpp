@@ -25,8 +25,8 @@ static UINT ProblemText(long problem)
 }
 
 // What is wrong with the certificate, its fingerprint (first, where no name the server
-// chose can precede or imitate it), its names, then a paragraph of its own (the
-// question, or what to do instead) naming host.
+// chose can precede or imitate it), its names, then, unless closingId is 0, a paragraph of
+// its own (the question, or what to do instead) naming host.
 static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT closingId,
                                 char *text)
 {
@@ -38,7 +38,7 @@ static void DescribeCertificate(const TlsCertificate *c, const char *host, UINT 
     LoadMessageText(IDS_CERT_PROBLEM, format, sizeof format);
     int length = snprintf(text, kBoxSize, format, host, reason, c->fingerprint,
                           c->subject, c->issuer);
-    if (length >= 0 && length < kBoxSize)
+    if (closingId != 0 && length >= 0 && length < kBoxSize)
         snprintf(text + length, (size_t)(kBoxSize - length), "\r\n\r\n%s", closing);
 }
 
@@ -55,18 +55,15 @@ int TrustServerCertificate(SOCKET s, const char *host, bool mayAskUser)
         return -1;
     if (certificate.problem == 0)
         return 0;
-    char text[kBoxSize];
     // Its issuer has withdrawn it: neither a pin nor the user's word brings it back.
-    if (certificate.problem == CRYPT_E_REVOKED) {
-        DescribeCertificate(&certificate, host, IDS_CERT_REFUSED, text);
-        return ReportFailureText(IDS_CERT_CAPTION, text);
-    }
+    bool revoked = certificate.problem == CRYPT_E_REVOKED;
     char pinned[kFingerprintSize];
     ReadProfileText(CERTIFICATES_SECTION, host, "", pinned, sizeof pinned);
-    if (lstrcmpiA(pinned, certificate.fingerprint) == 0)
+    if (!revoked && lstrcmpiA(pinned, certificate.fingerprint) == 0)
         return 0;
-    if (!mayAskUser) {
-        DescribeCertificate(&certificate, host, IDS_CERT_UNATTENDED, text);
+    char text[kBoxSize];
+    if (revoked || !mayAskUser) {
+        DescribeCertificate(&certificate, host, revoked ? 0 : IDS_CERT_UNATTENDED, text);
         return ReportFailureText(IDS_CERT_CAPTION, text);
     }
     DescribeCertificate(&certificate, host, IDS_CERT_ASK, text);
