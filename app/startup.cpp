@@ -4,6 +4,7 @@
 #include "app/ctl3d.h"
 #include "app/handover.h"
 #include "app/mainwindow.h"
+#include "app/samecopy.h"
 #include "app/words.h"
 #include "res/resource.h"
 #include "settings/values.h"
@@ -11,12 +12,29 @@
 
 static const char kSeparators[] = " /-";
 
+// The longest a second start waits for the running copy to answer one word: the command
+// it is in the middle of and the handed-over posting each end within the 65,535 ms
+// watchdog, with time to spare for a box the user reads.
+enum { kAnswerMs = 180000, kGonePollMs = 50 };
+
+// False when target did not answer within the bound (hung, or busy past it).
+static bool SendBounded(HWND target, WPARAM command, LPARAM lParam, DWORD_PTR *result)
+{
+    return SendMessageTimeoutA(target, WM_COMMAND, command, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                               kAnswerMs, result) != 0;
+}
+
 int ActivateRunningInstance(char *commandLine)
 {
     HWND running = FindWindowA(MAIN_CLASS, nullptr);
-    if (running == nullptr)
+    // Another program's window that took the class name gets no words: this copy runs them.
+    if (running == nullptr || !IsCopyOfThisProgram(running))
         return 0;
-    ProcessCommandLine(running, commandLine);
+    // A copy that does not answer at all is not waited for, not even by ShowWindow.
+    DWORD_PTR ignored;
+    if (SendMessageTimeoutA(running, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &ignored) == 0 ||
+        !ProcessCommandLine(running, commandLine))
+        return -1;
     ShowWindow(running, SW_RESTORE);
     // Windows lets the process the user just started hand the foreground on; SetFocus
     // cannot reach a window of another process.
@@ -24,18 +42,17 @@ int ActivateRunningInstance(char *commandLine)
     return 1;
 }
 
-enum { kGonePollMs = 50 };
-
 // A running copy that queued the commands runs them once its own command has ended; this
 // copy ends only after them, so wait until the Exit among them has destroyed the window.
-static void WaitUntilGone(HWND target)
+static bool WaitUntilGone(HWND target)
 {
-    while (IsWindow(target))
+    for (int polls = kAnswerMs / kGonePollMs; IsWindow(target) && polls > 0; polls--)
         Sleep(kGonePollMs);
+    return !IsWindow(target);
 }
 
 // Every word is looked at, but Exit destroys the target, so only the first On or Off acts.
-void ProcessCommandLine(HWND target, char *commandLine)
+bool ProcessCommandLine(HWND target, char *commandLine)
 {
     char *cursor = commandLine;
     for (char *word = NextWord(&cursor, kSeparators); word != nullptr;
@@ -47,10 +64,13 @@ void ProcessCommandLine(HWND target, char *commandLine)
             post = IDM_POST_OFF;
         if (post == 0)
             continue;
-        SendMessageA(target, WM_COMMAND, post, kPostUnattended);
-        if (SendMessageA(target, WM_COMMAND, IDM_EXIT, 0) == kCommandQueued)
-            WaitUntilGone(target);
+        DWORD_PTR result = 0;
+        if (!SendBounded(target, post, kPostUnattended, &result) ||
+            !SendBounded(target, IDM_EXIT, 0, &result) ||
+            (result == kCommandQueued && !WaitUntilGone(target)))
+            return false;
     }
+    return true;
 }
 
 static ATOM RegisterMainClass(void)

@@ -21,8 +21,9 @@ static char *CopyCommandLine(void)
 
 static int RunProgram(HINSTANCE instance, int showCommand, char *commandLine)
 {
-    if (ActivateRunningInstance(commandLine) == 1)
-        return 0;
+    int handedOver = ActivateRunningInstance(commandLine);
+    if (handedOver != 0)
+        return handedOver > 0 ? 0 : kHandOverUnanswered;
     g_hInstance = instance;
     if (InitApplication(showCommand, commandLine) != 0)
         return 1;

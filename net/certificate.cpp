@@ -1,10 +1,16 @@
+// The revocation check's parameters with the time that fetching a revocation list may take.
+#define CERT_REVOCATION_PARA_HAS_EXTRA_FIELDS
 #include "net/certificate.h"
 
 #include <stdio.h>
 
 #include "app/systemdll.h"
+#include "net/servertext.h"
 
 enum { kNameSize = 128 };  // a host name as the policy check takes it
+// Fetching one certificate's revocation list within the window's patience: the check is one
+// call that nothing else can cut short.
+enum { kRevocationFetchMs = 5000 };
 
 // The crypt32 calls, looked up when TLS is first used, and whether the chain engine is set up.
 struct CryptCalls {
@@ -12,11 +18,12 @@ struct CryptCalls {
     decltype(&CertVerifyCertificateChainPolicy) verifyPolicy;
     decltype(&CertFreeCertificateChain) freeChain;
     decltype(&CertFreeCertificateContext) freeCertificate;
-    decltype(&CertNameToStrA) nameToText;
+    decltype(&CertNameToStrW) nameToText;
     decltype(&CryptHashCertificate2) hash;
     decltype(&CertOpenSystemStoreA) openSystemStore;
     decltype(&CertEnumCertificatesInStore) nextInStore;
     decltype(&CertCloseStore) closeStore;
+    decltype(&CertVerifyRevocation) verifyRevocation;
 };
 
 static struct {
@@ -31,11 +38,12 @@ static bool LoadCrypt(HMODULE module, CryptCalls *c)
            LoadFunction(module, "CertVerifyCertificateChainPolicy", &c->verifyPolicy) &&
            LoadFunction(module, "CertFreeCertificateChain", &c->freeChain) &&
            LoadFunction(module, "CertFreeCertificateContext", &c->freeCertificate) &&
-           LoadFunction(module, "CertNameToStrA", &c->nameToText) &&
+           LoadFunction(module, "CertNameToStrW", &c->nameToText) &&
            LoadFunction(module, "CryptHashCertificate2", &c->hash) &&
            LoadFunction(module, "CertOpenSystemStoreA", &c->openSystemStore) &&
            LoadFunction(module, "CertEnumCertificatesInStore", &c->nextInStore) &&
-           LoadFunction(module, "CertCloseStore", &c->closeStore);
+           LoadFunction(module, "CertCloseStore", &c->closeStore) &&
+           LoadFunction(module, "CertVerifyRevocation", &c->verifyRevocation);
 }
 
 bool LoadCertificateCalls(void)
@@ -90,16 +98,42 @@ static long TrustProblem(DWORD errors)
 {
     if (errors == CERT_TRUST_NO_ERROR)
         return 0;
-    if (errors & CERT_TRUST_IS_NOT_TIME_VALID)
-        return CERT_E_EXPIRED;
     if (errors & CERT_TRUST_IS_REVOKED)
         return CRYPT_E_REVOKED;
+    if (errors & CERT_TRUST_IS_NOT_TIME_VALID)
+        return CERT_E_EXPIRED;
     // Wine reports a lone certificate of an unknown authority as a partial chain only.
     if (errors & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN))
         return CERT_E_UNTRUSTEDROOT;
     if (errors & CERT_TRUST_IS_NOT_VALID_FOR_USAGE)
         return CERT_E_WRONG_USAGE;
     return CERT_E_CHAINING;
+}
+
+// Whether the issuer of the server's certificate, or of an authority between it and the
+// root, has revoked it (a root is trusted as it stands). A revocation server that cannot be
+// reached, or a certificate that names none, is no failure. Asked certificate by
+// certificate with its issuer from the chain, rather than through the chain engine's
+// revocation flags: with those, Wine marks every chain partial.
+static bool Revoked(PCCERT_CHAIN_CONTEXT chain)
+{
+    if (chain->cChain == 0)
+        return false;
+    const CERT_SIMPLE_CHAIN *simple = chain->rgpChain[0];
+    CERT_REVOCATION_PARA para = {};
+    para.cbSize = sizeof para;
+    para.dwUrlRetrievalTimeout = kRevocationFetchMs;
+    CERT_REVOCATION_STATUS status = {};
+    status.cbSize = sizeof status;
+    for (DWORD i = 0; i + 1 < simple->cElement; i++) {
+        para.pIssuerCert = simple->rgpElement[i + 1]->pCertContext;
+        void *subject = const_cast<CERT_CONTEXT *>(simple->rgpElement[i]->pCertContext);
+        if (!crypt.calls.verifyRevocation(X509_ASN_ENCODING, CERT_CONTEXT_REVOCATION_TYPE, 1,
+                                          &subject, 0, &para, &status) &&
+            status.dwError == (DWORD)CRYPT_E_REVOKED)
+            return true;
+    }
+    return false;
 }
 
 // Why the system's trust store does not vouch for the certificate as host's, or 0. The
@@ -117,6 +151,10 @@ static long ChainProblem(PCCERT_CONTEXT certificate, const char *host)
     if (!crypt.calls.getChain(nullptr, certificate, nullptr, certificate->hCertStore, &chainPara,
                             0, nullptr, &chain))
         return CERT_E_CHAINING;
+    if (Revoked(chain)) {
+        crypt.calls.freeChain(chain);
+        return CRYPT_E_REVOKED;
+    }
     long problem = TrustProblem(chain->TrustStatus.dwErrorStatus);
     if (problem == 0) {
         WCHAR name[kNameSize];
@@ -139,11 +177,20 @@ static long ChainProblem(PCCERT_CONTEXT certificate, const char *host)
     return problem;
 }
 
+// A name as the certificate holds it is the server's own text: read in full (as UTF-16,
+// before the code page can hide what it holds), made safe to show on one line, then put in
+// the code page with nothing mapped to a look-alike.
 static void NameText(CERT_NAME_BLOB *name, char *text, DWORD size)
 {
-    text[0] = '\0';
+    WCHAR wide[kNameTextSize];
+    wide[0] = L'\0';
     crypt.calls.nameToText(X509_ASN_ENCODING, name, CERT_X500_NAME_STR | CERT_NAME_STR_REVERSE_FLAG,
-                         text, size);
+                         wide, sizeof wide / sizeof wide[0]);
+    // WCHAR is a UTF-16 code unit on Windows.
+    SanitizeServerText(reinterpret_cast<char16_t *>(wide));
+    text[0] = '\0';
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, text, (int)size, nullptr, nullptr);
+    text[size - 1] = '\0';  // a name too long for the code page's text is cut, not left open
 }
 
 void CheckCertificate(PCCERT_CONTEXT certificate, const char *host, TlsCertificate *checked)

@@ -8,10 +8,11 @@
 #include <wincrypt.h>
 
 enum { kFingerprintSize = 96 };  // "AB:CD:..." for 32 bytes, with the terminator
+enum { kNameTextSize = 256 };
 
 struct TlsCertificate {
-    char subject[256];
-    char issuer[256];
+    char subject[kNameTextSize];  // safe to show on one line (servertext.h)
+    char issuer[kNameTextSize];
     char fingerprint[kFingerprintSize];  // SHA-256 of the certificate
     long problem;  // 0 when the system's trust store vouches for it and host; else why not
 };

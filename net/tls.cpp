@@ -181,16 +181,13 @@ static SECURITY_STATUS Step(TlsLink *link, SecBufferDesc *input, SecBuffer *outp
     return status;
 }
 
-// 0 when the handshake is done, else kSocketFailed, kClosedEarly or the provider's status.
-static long Handshake(TlsLink *link)
+// The handshake from token, the provider's latest message (perhaps none), on: raw holds
+// what already arrived of the server's, and needMore says whether it has to wait for more.
+// 0 when done, else kSocketFailed, kClosedEarly or the provider's status.
+static long ContinueHandshake(TlsLink *link, SecBuffer *tokenIn, bool needMore)
 {
-    SecBuffer token;
-    SECURITY_STATUS status = Step(link, nullptr, &token);
-    if (status != SEC_I_CONTINUE_NEEDED) {
-        SendToken(link, &token);
-        return status == SEC_E_OK ? SEC_E_INTERNAL_ERROR : status;
-    }
-    bool needMore = link->rawCount == 0;
+    SecBuffer token = *tokenIn;
+    SECURITY_STATUS status;
     int credentialRetries = 1;
     for (;;) {
         if (SendToken(link, &token) != 0)
@@ -223,6 +220,27 @@ static long Handshake(TlsLink *link)
     }
 }
 
+static long Handshake(TlsLink *link)
+{
+    SecBuffer token;
+    SECURITY_STATUS status = Step(link, nullptr, &token);
+    if (status != SEC_I_CONTINUE_NEEDED) {
+        SendToken(link, &token);
+        return status == SEC_E_OK ? SEC_E_INTERNAL_ERROR : status;
+    }
+    return ContinueHandshake(link, &token, link->rawCount == 0);
+}
+
+// The sizes of the records the handshake agreed on, which ours must fit.
+static long TakeStreamSizes(TlsLink *link)
+{
+    long result = tls.sspi->QueryContextAttributesA(&link->context, SECPKG_ATTR_STREAM_SIZES,
+                                                    &link->sizes);
+    if (result == SEC_E_OK && link->sizes.cbHeader + link->sizes.cbTrailer > kSealRoom)
+        result = SEC_E_BUFFER_TOO_SMALL;
+    return result;
+}
+
 static int ReportHandshake(long result, UINT caption)
 {
     if (result == kSocketFailed)
@@ -243,12 +261,8 @@ static TlsLink *Handshaken(SOCKET s, const char *target, UINT caption)
         return ReportWinsockError(), nullptr;
     }
     long result = Handshake(link);
-    if (result == 0) {
-        result = tls.sspi->QueryContextAttributesA(&link->context, SECPKG_ATTR_STREAM_SIZES,
-                                                   &link->sizes);
-        if (result == SEC_E_OK && link->sizes.cbHeader + link->sizes.cbTrailer > kSealRoom)
-            result = SEC_E_BUFFER_TOO_SMALL;
-    }
+    if (result == 0)
+        result = TakeStreamSizes(link);
     if (result != 0)
         return ReportHandshake(result, caption), nullptr;
     TranscriptSecured(s);
@@ -347,6 +361,40 @@ int TlsSendAll(SOCKET s, const char *buffer, int length)
     return length;
 }
 
+// The connection's box for a failure that has ended the exchange; what fails then passes
+// the box by.
+static int ReportedBroken(TlsLink *link, UINT textId, long status)
+{
+    ReportFailure(link->caption, textId, status);
+    WSASetLastError(kNetAbandoned);
+    return SOCKET_ERROR;
+}
+
+// The server asked for a new handshake (a TLS 1.2 HelloRequest; under TLS 1.3 a message
+// after the handshake, such as a new session ticket) inside the record that was just
+// decrypted: its bytes, left in raw, go to the provider, and the handshake runs to its end
+// before any more data is read. The certificate must be the one checked when the
+// connection was made: a new one would have the user's trust without being asked about.
+static int Renegotiate(TlsLink *link)
+{
+    SecBuffer none = {0, SECBUFFER_TOKEN, nullptr};
+    long result = ContinueHandshake(link, &none, link->rawCount == 0);
+    if (result == kSocketFailed)
+        return SOCKET_ERROR;
+    if (result == kClosedEarly)
+        return ReportedBroken(link, IDS_TLS_CLOSED, 0);
+    if (result != 0)
+        return ReportedBroken(link, IDS_TLS_RENEGOTIATED, result);
+    char checked[kFingerprintSize];
+    lstrcpyA(checked, link->fingerprint);
+    PCCERT_CONTEXT certificate = TakeCertificate(link);
+    if (certificate != nullptr)
+        FreeCertificate(certificate);
+    if (certificate == nullptr || lstrcmpA(checked, link->fingerprint) != 0)
+        return ReportedBroken(link, IDS_TLS_OTHER_CERT, 0);
+    return 1;
+}
+
 // Decrypts the record at the start of raw into plain. 1 when a record was taken (its text,
 // perhaps none, is in plain), 0 when more bytes must arrive first, SOCKET_ERROR on failure.
 static int Decrypt(TlsLink *link)
@@ -363,7 +411,7 @@ static int Decrypt(TlsLink *link)
         link->ended = true;
         return 1;
     }
-    if (status != SEC_E_OK)
+    if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE)
         return Broken();
     SecBuffer none = {0, SECBUFFER_EMPTY, nullptr};
     const SecBuffer *extra = &none;
@@ -379,7 +427,7 @@ static int Decrypt(TlsLink *link)
         }
     }
     KeepExtra(link, extra);
-    return 1;
+    return status == SEC_I_RENEGOTIATE ? Renegotiate(link) : 1;
 }
 
 int TlsRecv(SOCKET s, char *buffer, int length)

@@ -69,6 +69,8 @@
 #define IDS_CERT_INVALID   33
 #define IDS_SETTINGS_UNSAVED 40  // formats: one %s, a file's path
 #define IDS_HELP_UNAVAILABLE 41
+#define IDS_CERT_REVOKED   66
+#define IDS_TLS_RENEGOTIATED 68
 #define IDS_DATA_OTHERS_ONLY 69
 #define IDS_HINT_HTTP10    180
 #define IDS_WEB_FROM       181  // format: one %s, an address

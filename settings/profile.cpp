@@ -21,23 +21,42 @@ static const char kFileName[] = "ovra.ini";
 // hand meanwhile is read afresh all the same.
 static KeptReads keptReads;
 
-typedef HRESULT(WINAPI *GetFolderPath)(HWND, int, HANDLE, DWORD, LPSTR);
+typedef HRESULT(WINAPI *GetKnownFolderPath)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR *);
+typedef void(WINAPI *FreeTaskMemory)(void *);
 
-// A folder of the user's profile as Windows names it in the environment of every logon, or
-// from the shell when a parent process left it out.
-static bool UserFolder(const char *variable, int csidl, char *path)
+// A folder of the user's profile as the shell knows it for this user's own logon: an
+// environment inherited from another user's process cannot move it. Into path in the code
+// page, false when the system has no such call or the path does not fit the code page.
+static bool KnownFolder(REFKNOWNFOLDERID folder, char *path)
 {
-    DWORD length = GetEnvironmentVariableA(variable, path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH)
+    auto get = reinterpret_cast<GetKnownFolderPath>(
+        reinterpret_cast<void *>(SystemFunction("shell32.dll", "SHGetKnownFolderPath")));
+    auto release = reinterpret_cast<FreeTaskMemory>(
+        reinterpret_cast<void *>(SystemFunction("ole32.dll", "CoTaskMemFree")));
+    if (get == nullptr || release == nullptr)
+        return false;
+    PWSTR wide = nullptr;
+    bool found = SUCCEEDED(get(folder, 0, nullptr, &wide));
+    BOOL lossy = FALSE;
+    found = found && WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, path, MAX_PATH,
+                                         nullptr, &lossy) > 0 && !lossy;
+    release(wide);  // also when the call failed, as it asks
+    return found;
+}
+
+// A folder of the user's profile from the shell, or, on a system without the known-folder
+// call, as Windows names it in the environment of every logon.
+static bool UserFolder(REFKNOWNFOLDERID folder, const char *variable, char *path)
+{
+    if (KnownFolder(folder, path))
         return true;
-    auto get = reinterpret_cast<GetFolderPath>(
-        reinterpret_cast<void *>(SystemFunction("shell32.dll", "SHGetFolderPathA")));
-    return get != nullptr && SUCCEEDED(get(nullptr, csidl, nullptr, 0, path));
+    DWORD length = GetEnvironmentVariableA(variable, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH;
 }
 
 bool OvraFolder(char *path)
 {
-    if (!UserFolder("APPDATA", CSIDL_APPDATA, path) || !AppendPath(path, kPathSize, "Ovra"))
+    if (!UserFolder(FOLDERID_RoamingAppData, "APPDATA", path) || !AppendPath(path, kPathSize, "Ovra"))
         return false;
     CreateDirectoryA(path, nullptr);  // fails harmlessly when it exists
     return true;
@@ -67,7 +86,7 @@ static bool OldVirtualStoreFile(char *path)
     if (!OldWindowsFile(windows) || windows[1] != ':' || windows[2] != '\\')
         return false;
     // C:\Windows\ovra.ini is kept as VirtualStore\Windows\ovra.ini.
-    return UserFolder("LOCALAPPDATA", CSIDL_LOCAL_APPDATA, path) &&
+    return UserFolder(FOLDERID_LocalAppData, "LOCALAPPDATA", path) &&
            AppendPath(path, kPathSize, "VirtualStore") && AppendPath(path, kPathSize, windows + 3);
 }
 

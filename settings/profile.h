@@ -1,4 +1,4 @@
-// Access to the settings file, "ovra.ini" in the user's own folder %APPDATA%\Ovra: every
+// Access to the settings file, "ovra.ini" in the user's own folder (Roaming AppData)\Ovra: every
 // read and write goes through the profile functions, key by key.
 #ifndef OVRA_PROFILE_H
 #define OVRA_PROFILE_H
@@ -8,7 +8,8 @@
 
 enum { kPathSize = MAX_PATH + 32 };
 
-// The folder %APPDATA%\Ovra, created when missing, into path (kPathSize characters).
+// The folder Ovra in the user's Roaming AppData, created when missing, into path
+// (kPathSize characters).
 // False when the system names no such folder.
 bool OvraFolder(char *path);
 // The full path of the settings file. Its first use in a process imports the file of an

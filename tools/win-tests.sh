@@ -24,6 +24,10 @@ if [ "${OVRA_PRIVATE_NET:-}" = 1 ]; then
 127.0.0.6 ftps.ovra.test wrong.ovra.test
 127.0.0.7 vsftps.ovra.test
 127.0.0.8 unknown.ovra.test
+127.0.0.171 forged.ovra.test
+127.0.0.172 revoked.ovra.test
+127.0.0.173 offline.ovra.test
+127.0.0.175 renegotiate.ovra.test
 127.0.0.222 web.ovra.test
 HOSTS
     mount --bind "$OVRA_TEST_TMP/hosts" /etc/hosts

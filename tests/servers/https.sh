@@ -5,6 +5,12 @@
 #                   /hops/x...x redirects to one x less, /hops/ answers; /elsewhere to nginx
 #                   of http.sh with a port
 #   127.0.0.8:8443  TLS, certificate for unknown.ovra.test from an unknown authority
+#   127.0.0.171:8443 TLS, the same authority's for forged.ovra.test, whose subject holds
+#                   CR LF, a line that imitates the fingerprint's, and a right-to-left override
+#   127.0.0.172:8443 TLS, a certificate for revoked.ovra.test from the trusted authority, which
+#                   its revocation list (plain 127.0.0.172:8080/ca.crl) names as revoked
+#   127.0.0.173:8443 TLS, one for offline.ovra.test whose revocation list is on 127.0.0.174,
+#                   where nothing listens
 #   127.0.0.222:8080 plain: everything moved to https://web.ovra.test (the https service)
 #   127.0.0.222:8081 plain, the pages as they are
 #   https.sh start | stop
@@ -32,6 +38,22 @@ start() {
         listen 127.0.0.8:8443 ssl;
         ssl_certificate $CERTS/unknown.pem;
         ssl_certificate_key $CERTS/unknown.key;
+    }
+    server {
+        listen 127.0.0.171:8443 ssl;
+        ssl_certificate $CERTS/forged.pem;
+        ssl_certificate_key $CERTS/forged.key;
+    }
+    server {
+        listen 127.0.0.172:8443 ssl;
+        ssl_certificate $CERTS/revoked.pem;
+        ssl_certificate_key $CERTS/revoked.key;
+    }
+    server { listen 127.0.0.172:8080; root $CERTS; }
+    server {
+        listen 127.0.0.173:8443 ssl;
+        ssl_certificate $CERTS/offline.pem;
+        ssl_certificate_key $CERTS/offline.key;
     }
     server { listen 127.0.0.222:8080; return 301 https://web.ovra.test\$request_uri; }
     server { listen 127.0.0.222:8081; }" || return 1

@@ -150,6 +150,21 @@ TEST_F(ProcessTest, SecondStartWithAWordMakesTheFirstPostAndClose)
     EXPECT_EQ("[10061] Connection refused", seen[0].text);
 }
 
+// Another program's window of the class: the words are not handed to it; this start runs
+// them itself (the posting fails with its box, nothing listens at the host).
+TEST_F(ProcessTest, AForeignWindowOfTheClassGetsNoWords)
+{
+    second = LaunchOvra("OvraMain", WindowsPath(getenv("OVRA_HELLO")));
+    HWND window = WaitForMainWindow(second);
+    ASSERT_NE(nullptr, window);
+    first = LaunchOvra("On");
+    std::vector<SeenBox> seen;
+    EXPECT_EQ(0, WaitForExit(first, &seen));
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Winsock Error", seen[0].caption);
+    EXPECT_TRUE(IsWindow(window));  // any WM_COMMAND would have closed it
+}
+
 TEST_F(ProcessTest, FirstStartWithOffPostsAndExitsWithoutShowing)
 {
     first = LaunchOvra("off");
@@ -270,6 +285,29 @@ TEST_F(ProcessTest, FirstStartTakesOverTheOldSettingsFileAndLeavesItAlone)
             EXPECT_EQ(c.virtualStore, FileBytes(virtualIni));
         }
     }
+}
+
+// An environment inherited from another user's process names that user's folders: the
+// settings stay in this user's own.
+TEST_F(ProcessTest, SettingsFolderIsTheUsersOwnWhateverTheEnvironmentSays)
+{
+    std::string elsewhere = WindowsPath(getenv("OVRA_TEST_TMP")) + "\\other-user";
+    Removed folder{elsewhere};
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+    char roaming[MAX_PATH], local[MAX_PATH];
+    ASSERT_GT(GetEnvironmentVariableA("APPDATA", roaming, MAX_PATH), 0u);
+    ASSERT_GT(GetEnvironmentVariableA("LOCALAPPDATA", local, MAX_PATH), 0u);
+    SetEnvironmentVariableA("APPDATA", elsewhere.c_str());
+    SetEnvironmentVariableA("LOCALAPPDATA", elsewhere.c_str());
+    HWND window = StartFirst();  // inherits them
+    SetEnvironmentVariableA("APPDATA", roaming);
+    SetEnvironmentVariableA("LOCALAPPDATA", local);
+    ASSERT_NE(nullptr, window);
+    SendMessageA(window, WM_COMMAND, IDM_SAVE_POSITION, 0);
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0, WaitForExit(first));
+    EXPECT_NE(std::string::npos, IniFileBytes().find("[WindowPosition]"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((elsewhere + "\\Ovra").c_str()));
 }
 
 TEST_F(ProcessTest, ASettingsFileThatCannotBeWrittenIsReportedOnceWithItsName)

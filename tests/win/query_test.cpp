@@ -92,7 +92,8 @@ protected:
 
     void ExpectShown(const std::string &title, const std::string &pane)
     {
-        EXPECT_TRUE(boxes.Take().empty());
+        for (const SeenBox &box : boxes.Take())
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
         EXPECT_EQ(title, MainTitle());
         EXPECT_EQ(pane, PaneText());
         ExpectIdle();
@@ -619,6 +620,63 @@ TEST_F(Http10Test, UnknownCertificateIsAskedAboutAndPinnedForItsHost)
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Ovra Error", seen[0].caption);
     ExpectIdle();
+}
+
+// Both certificates come from the trusted authority and name revocation lists: one lists it
+// as revoked, which ends the query with a box and nothing to pin; the other's cannot be
+// fetched, which is no failure.
+TEST_F(Http10Test, RevokedCertificateIsRefusedAndAnUnreachableListIsNoFailure)
+{
+    ASSERT_EQ(0, StartApp());
+    Query(IDM_WEB, "https://revoked.ovra.test/page.txt");
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra Certificate", seen[0].caption);
+    EXPECT_EQ(0u, seen[0].text.find("The certificate of revoked.ovra.test cannot be verified: it was revoked."
+                                    "\r\n\r\nSHA-256: ")) << seen[0].text;
+    EXPECT_EQ("<none>", ReadIni("Certificates", "revoked.ovra.test"));
+    Query(IDM_WEB, "https://offline.ovra.test/page.txt");
+    ExpectShown("Ovra - [https://offline.ovra.test/page.txt]", "web page\r\n");
+    ExpectIdle();
+}
+
+// The server asks for a new handshake once the request has arrived, then answers. Windows
+// renegotiates and shows the answer; Wine's provider reports the renegotiation and then fails
+// the new handshake, which must end in a box that says so, not in a broken-off connection.
+TEST_F(Http10Test, RenegotiationEndsInTheAnswerOrInABoxThatSaysSo)
+{
+    ASSERT_EQ(0, StartApp());
+    Query(IDM_WEB, "https://renegotiate.ovra.test/");
+    auto seen = boxes.Take();
+    if (seen.empty()) {
+        EXPECT_EQ("renegotiated\r\n", PaneText());
+    } else {
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ(0u, seen[0].text.find("Renegotiating TLS failed (error 0x"))
+            << seen[0].text;
+    }
+    ExpectIdle();
+}
+
+// The subject holds CR LF and a line that imitates the fingerprint's, then a right-to-left
+// override: the question shows the real fingerprint first, and each name on one line.
+TEST_F(Http10Test, CertificateNamesCannotForgeTheQuestion)
+{
+    ASSERT_EQ(0, StartApp());
+    std::string question;
+    boxes.OnDialog("Ovra Certificate", [&](HWND box) {
+        question = WindowText(GetDlgItem(box, 0xFFFF));
+        PressButton(box, IDYES);
+    });
+    Query(IDM_WEB, "https://forged.ovra.test/page.txt");
+    ExpectShown("Ovra - [https://forged.ovra.test/page.txt]", "web page\r\n");
+    std::string pinned = ReadIni("Certificates", "forged.ovra.test");
+    EXPECT_NE(std::string::npos,
+              question.find("issued by an authority this computer does not trust.\r\n\r\nSHA-256: " + pinned +
+                            "\r\n\r\nSubject: CN=\"forged.ovra.test??SHA-256: 00:00:00:00:00:00:00:00:00:00:00?\", "
+                            "O=\"Ovra Test\"\r\nIssuer: CN=Ovra Unknown CA"))
+        << question;
+    EXPECT_EQ(question.find("SHA-256:"), question.rfind("\nSHA-256:") + 1) << question;
 }
 
 }  // namespace
