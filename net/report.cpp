@@ -32,12 +32,36 @@ static void AddHint(const char *text, UINT hintId, char *out)
     strcpy(out + length + 2, hint);
 }
 
+static struct {
+    FailureCleanup run;
+    void *context;
+} cleanup;
+
+void SetFailureCleanup(FailureCleanup run, void *context)
+{
+    cleanup.run = run;
+    cleanup.context = context;
+}
+
+static void CleanUp(void)
+{
+    FailureCleanup run = cleanup.run;
+    cleanup.run = nullptr;
+    if (run != nullptr)
+        run(cleanup.context);
+}
+
 // Winsock shares the thread's last-error value with USER calls, so read it first.
 int ReportWinsockError(UINT hintId)
 {
     int code = WSAGetLastError();
-    if (code == kNetAbandoned)
+    if (code == kNetAbandoned) {
+        cleanup.run = nullptr;
         return -1;
+    }
+    if (!NetWaitFailed(code))
+        CleanUp();
+    cleanup.run = nullptr;
     EndExchange();
     char text[kMessageLineSize], hinted[kHintedSize];
     LoadLine((UINT)code, text);
@@ -50,6 +74,7 @@ int ReportWinsockError(UINT hintId)
 
 int ReportFailureText(UINT captionId, const char *text)
 {
+    CleanUp();
     EndExchange();
     ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
     if (NetRestart() != 0)
@@ -90,6 +115,7 @@ int ReportServerError(const char *reply, UINT hintId)
 
 int EndExchangeQuietly(void)
 {
+    cleanup.run = nullptr;
     EndExchange();
     if (NetRestart() != 0)
         return ReportWinsockError();

@@ -9,14 +9,19 @@
 #include "net/connect.h"
 #include "net/exchange.h"
 #include "net/ftp.h"
+#include "net/hostport.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/tls.h"
 #include "post/secure.h"
+#include "post/seen.h"
 #include "post/statusline.h"
 #include "res/resource.h"
 #include "settings/values.h"
 #include "settings/profile.h"
+
+// Implicit TLS's own port (ftps), when the host names none.
+enum { kImplicitTlsPort = 990 };
 
 // One posting's control connection and what it makes ready ahead: our end's address and
 // name, for PORT and the status line (the name is looked up once, while the server checks
@@ -30,6 +35,7 @@ struct Posting {
     bool looked;       // the look-up has ended
     const char *name;  // its answer: null when it found none
     char entry[MAXGETHOSTSTRUCT];
+    char posted[kReplySize];  // the first target's line, for the check of what others see
 };
 
 static void BeginPosting(Posting *posting, int command, SOCKET control)
@@ -75,7 +81,7 @@ static void MakeReady(void)
     // Each step still reads its keys when it comes to them (a value confirmed in a dialog
     // meanwhile counts), but then finds them kept and only looks at the file.
     PreloadPostingSettings();
-    if (ReadSwitch(kSecureFtp))
+    if (ReadSwitch(kSecureFtp) || ReadSwitch(kImplicitTls))
         TlsPrepare();
 }
 
@@ -143,25 +149,93 @@ static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
                               kReplySize, breakText, posting->control);
 }
 
-// One enabled target: its data connection, a freshly composed line, and the server's 226.
-static int StoreTarget(int target, char *buffer, Posting *posting)
+// The line stored under name: its data connection, a freshly composed line, the server's
+// 226 and, with readable files, SITE CHMOD (a refusal leaves the file as the server made it).
+static int StoreAs(int target, const char *name, char *buffer, Posting *posting)
 {
-    if (!ReadSwitch(kUploadTargets[target].enable))
-        return 0;
-    char name[kSettingSize];
-    ReadSetting(kUploadTargets[target].name, name);
     wsprintfA(buffer, "STOR %s", name);
     SOCKET data = OpenTargetConnection(target, buffer, posting);
     if (data == INVALID_SOCKET)
         return -1;
     if (ComposeStatusLine(buffer, posting->command, posting) != 0)
         return -1;
+    if (target == 0)
+        lstrcpyA(posting->posted, buffer);
     if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
     // Closing the data connection is what ends the file on the server.
     if (ChannelClose(data) != 0)
         return ReportWinsockError();
-    return ExpectReply(226, buffer, posting->control);
+    if (ExpectReply(226, buffer, posting->control) != 0)
+        return -1;
+    if (!ReadSwitch(kReadableFiles))
+        return 0;
+    if (Send("SITE CHMOD 644 %s", name, kUploadTargets[target].breakText, buffer,
+             posting->control) != 0)
+        return -1;
+    return ReadReply(kReplySize, buffer, posting->control) == -1 ? -1 : 0;
+}
+
+// The file a safe replacement stores first, beside the target so that the rename stays in
+// one directory; a failed posting deletes it when the server still answers.
+struct Replacement {
+    SOCKET control;
+    char temporary[kSettingSize + 16];
+};
+
+static void DeleteTemporary(void *context)
+{
+    const Replacement *replacement = (const Replacement *)context;
+    NetLimitWaits(kDataWaitLimit);
+    ConverseQuietly("DELE", replacement->temporary, replacement->control);
+    NetLimitWaits(0);
+}
+
+// RNFR and RNTO: 0 when renamed, 1 when the server refused (the temporary file is deleted
+// then), -1 after a reported failure.
+static int RenameOver(const Replacement *replacement, const char *name, char *buffer)
+{
+    SOCKET control = replacement->control;
+    int code = 0;
+    if (Send("RNFR %s", replacement->temporary, 0, buffer, control) != 0 ||
+        (code = ReadReply(kReplySize, buffer, control)) == -1)
+        return -1;
+    if (code == 350 && (Send("RNTO %s", name, 0, buffer, control) != 0 ||
+                        (code = ReadReply(kReplySize, buffer, control)) == -1))
+        return -1;
+    if (code == 250)
+        return 0;
+    if (Send("DELE %s", replacement->temporary, 0, buffer, control) != 0 ||
+        ReadReply(kReplySize, buffer, control) == -1)
+        return -1;
+    return 1;
+}
+
+// The old line stays in place until the new one is whole on the server. A server that will
+// not rename over an existing file gets the plain STOR after all.
+static int ReplaceSafely(int target, const char *name, char *buffer, Posting *posting)
+{
+    Replacement replacement = {posting->control, ""};
+    wsprintfA(replacement.temporary, "%s.ovra-new", name);
+    SetFailureCleanup(DeleteTemporary, &replacement);
+    int stored = StoreAs(target, replacement.temporary, buffer, posting);
+    SetFailureCleanup(nullptr, nullptr);
+    if (stored != 0)
+        return -1;
+    int renamed = RenameOver(&replacement, name, buffer);
+    return renamed == 1 ? StoreAs(target, name, buffer, posting) : renamed;
+}
+
+// One enabled target, stored in place or replaced safely.
+static int StoreTarget(int target, char *buffer, Posting *posting)
+{
+    if (!ReadSwitch(kUploadTargets[target].enable))
+        return 0;
+    char name[kSettingSize];
+    ReadSetting(kUploadTargets[target].name, name);
+    if (ReadSwitch(kSafeReplace))
+        return ReplaceSafely(target, name, buffer, posting);
+    return StoreAs(target, name, buffer, posting);
 }
 
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
@@ -171,12 +245,20 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     Posting posting;
     BeginPosting(&posting, command, INVALID_SOCKET);
     MakeReady();
-    SOCKET control = ConnectService("tcp", "ftp", login.host);
+    // A host that does not split is looked up as it stands, and fails as a name.
+    char host[kSettingSize];
+    unsigned short port;
+    SplitHostPort(login.host, host, sizeof host, &port);
+    bool implicitTls = ReadSwitch(kImplicitTls);
+    if (implicitTls && port == 0)
+        port = kImplicitTlsPort;
+    SOCKET control = ConnectService("tcp", "ftp", host, port);
     if (control == INVALID_SOCKET)
         return -1;
     posting.control = control;
-    if (ExpectReply(220, buffer, control) != 0 ||
-        (ReadSwitch(kSecureFtp) && SecureLogin(control, login.host, mayAskUser) != 0) ||
+    if ((implicitTls ? ImplicitSecureStart(control, host, mayAskUser) != 0
+                     : ExpectGreeting(buffer, control) != 0 ||
+                           (ReadSwitch(kSecureFtp) && SecureLogin(control, host, mayAskUser) != 0)) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
         Send("PASS %s", login.password, IDS_PASSWORD_BREAK, buffer, control) != 0)
         return -1;
@@ -194,6 +276,8 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     if (ChannelClose(control) != 0)
         return ReportWinsockError();
     EndExchange();
+    if (ReadSwitch(kCheckSeen) && posting.posted[0] != '\0')
+        CheckWhatOthersSee(login.user, host, posting.posted);
     return 0;
 }
 

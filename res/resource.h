@@ -35,6 +35,10 @@
 #define IDC_SECURE_FTP     101
 #define IDC_PASSIVE_MODE   102
 #define IDC_WEB_HTTP10     103
+#define IDC_SAFE_REPLACE   104
+#define IDC_READABLE_FILES 105
+#define IDC_CHECK_SEEN     106
+#define IDC_IMPLICIT_TLS   107
 
 // String table
 #define IDS_APP_TITLE      1
@@ -67,6 +71,17 @@
 #define IDS_HELP_UNAVAILABLE 41
 #define IDS_DATA_OTHERS_ONLY 69
 #define IDS_HINT_HTTP10    180
+#define IDS_DATA_NOT_ARRIVED 140
+#define IDS_DATA_NO_CONNECT  141  // format: one %s, an address and port
+#define IDS_HINT_ACTIVE      142
+#define IDS_SEEN_CAPTION     143
+#define IDS_SEEN_NO_PROJECT  144  // formats: one %s, user@host
+#define IDS_SEEN_CR          145
+#define IDS_SEEN_EMPTY       146
+#define IDS_SEEN_OTHER       147
+#define IDS_SEEN_NO_FINGER   148
+#define IDS_NO_GREETING      149
+#define IDS_HINT_IMPLICIT    150
 #define IDS_WEB_FROM       181  // format: one %s, an address
 
 // The product token web queries send as their User-Agent; it follows the version resource.

@@ -27,6 +27,10 @@ enum Setting {
     kUploadFile2Name,
     kTimezone,         // the status line's zone text
     kAutoPost,         // 1: post On at start and Off at the end
+    kSafeReplace,      // store to a temporary name, then rename it over the file
+    kReadableFiles,    // SITE CHMOD 644 each stored file
+    kCheckSeen,        // finger the posted user after posting
+    kImplicitTls,      // TLS from the connection's first byte, port 990 by default
     kSettingCount
 };
 
@@ -42,6 +46,8 @@ struct SettingKey {
     const char *key;
     const char *fallback;  // the default
     bool posting;          // read by a posting between the server's replies
+    // While the key is missing or empty, a switch follows this one instead of its default.
+    Setting follows = kSettingCount;
 };
 inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kSecureFtp */       {"SecureFtp", "false", true},
@@ -53,6 +59,11 @@ inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kUploadFile2Name */ {"UploadFile2Name", "public_html/ovra.txt", true},
     /* kTimezone */        {"Timezone", "", true},
     /* kAutoPost */        {"AutoPost", "0", false},
+    // New with Secure FTP's data connections, which can fail after the file was truncated.
+    /* kSafeReplace */     {"SafeReplace", "", true, kSecureFtp},
+    /* kReadableFiles */   {"ReadableFiles", "false", true},
+    /* kCheckSeen */       {"CheckSeen", "false", false},
+    /* kImplicitTls */     {"ImplicitTls", "false", true},
 };
 
 inline constexpr UploadTarget kUploadTargets[kTargetCount] = {
