@@ -90,15 +90,43 @@ static int ExpectOneOf(const char *command, int wanted, int alsoWanted, char *bu
     return ReportUnexpected(command, buffer, control);
 }
 
+// A TLS 1.2 client hello of the fewest bytes (one cipher suite, no extensions): any TLS
+// server answers it with a record of its own, a server hello or an alert.
+static const char kClientHello[] = {
+    0x16, 0x03, 0x01, 0x00, 0x2D, 0x01, 0x00, 0x00, 0x29, 0x03, 0x03,
+    'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a',
+    'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a',
+    0x00, 0x00, 0x02, (char)0xC0, 0x30, 0x01, 0x00};
+
+// A silent server that answers the hello with a TLS record (within 5 s) waits for TLS from
+// the first byte.
+static bool AnswersTls(SOCKET control)
+{
+    char answer[3];
+    int count = 0;
+    NetLimitWaits(kDataWaitLimit / 3);
+    if (NetSendAll(control, kClientHello, sizeof kClientHello) == SOCKET_ERROR)
+        return false;
+    while (count < 3) {
+        int got = NetRecv(control, answer + count, 3 - count);
+        if (got <= 0)
+            return false;
+        count += got;
+    }
+    return (answer[0] == 0x15 || answer[0] == 0x16) && answer[1] == 0x03;
+}
+
 int ExpectGreeting(char *buffer, SOCKET control)
 {
     NetLimitWaits(kDataWaitLimit);
     int code = ReadReplyQuietly(kReplySize, buffer, control);
+    bool silent = code == -1 && WSAGetLastError() == WSAETIMEDOUT;
+    bool tls = silent && AnswersTls(control);
     NetLimitWaits(0);
-    if (code == -1 && WSAGetLastError() == WSAETIMEDOUT) {
+    if (silent) {
         char text[kMessageLineSize];
-        LoadMessageText(IDS_NO_GREETING, text, sizeof text);
-        return ReportServerError(text, IDS_HINT_IMPLICIT);
+        LoadMessageText(tls ? IDS_GREETING_TLS : IDS_NO_GREETING, text, sizeof text);
+        return ReportServerError(text, tls ? IDS_HINT_IMPLICIT : 0);
     }
     if (code == -1)
         return ReportWinsockError();

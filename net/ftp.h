@@ -23,7 +23,8 @@ int ExpectReply(int wanted, char *buffer, SOCKET control);
 // Connection would avoid the refusal, the box says which.
 int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control);
 // The greeting (220), which must come within kDataWaitLimit: a server that stays silent
-// longer is named in the box, with the setting for a server that waits for TLS.
+// longer is named in the box, as one that waits for TLS (with the setting) when it answers
+// a TLS client hello.
 int ExpectGreeting(char *buffer, SOCKET control);
 // Makes the command in its buffer (capacity bytes) its wire line in place (MakeCommandLine)
 // and sends it; 0, or -1 (reported). A command whose text holds a line break is refused

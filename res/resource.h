@@ -82,6 +82,7 @@
 #define IDS_SEEN_NO_FINGER   148
 #define IDS_NO_GREETING      149
 #define IDS_HINT_IMPLICIT    150
+#define IDS_GREETING_TLS     151
 #define IDS_WEB_FROM       181  // format: one %s, an address
 
 // The product token web queries send as their User-Agent; it follows the version resource.

@@ -508,7 +508,8 @@ TEST_F(DaemonPostTest, CheckAfterPostingFindsTheFileUnreadableUntilMadeReadable)
 }
 
 // A server that speaks TLS from the first byte, on a port of its own named with the host:
-// without Implicit TLS the silence is named after 15 s; with it the line is stored.
+// without Implicit TLS it is named after 15 s of silence, by its answer to a TLS hello; with
+// the switch the line is stored.
 TEST_F(DaemonPostTest, ImplicitTlsServerIsNamedThenReachedWithItsSwitch)
 {
     struct hostent *entry = gethostbyname("implicit.ovra.test");
@@ -523,8 +524,8 @@ TEST_F(DaemonPostTest, ImplicitTlsServerIsNamedThenReachedWithItsSwitch)
     Command(IDM_POST_ON);
     auto seen = boxes.Take();
     ASSERT_EQ(1u, seen.size());
-    EXPECT_EQ("The server sent no greeting within 15 seconds.\r\n\r\nA server that waits for TLS "
-              "from the first byte (port 990) needs Implicit TLS in Settings > Connection.", seen[0].text);
+    EXPECT_EQ("The server sent no greeting within 15 seconds, but answers TLS: it speaks TLS from the "
+              "first byte.\r\n\r\nTurning on Implicit TLS in Settings > Connection may help.", seen[0].text);
     WriteIni("Settings", "ImplicitTls", "true");
     Command(IDM_POST_ON);
     ExpectNoBox();
