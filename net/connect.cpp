@@ -46,32 +46,42 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
     return -1;
 }
 
-static SOCKET ConnectTo(int type, int protocol, const struct sockaddr_in *address)
+// A socket that failed to connect stays open until the reset that the report makes.
+static SOCKET TryConnect(int type, int protocol, const struct sockaddr_in *address)
 {
     SOCKET s = NetSocket(AF_INET, type, protocol);
-    if (s == INVALID_SOCKET)
-        return ReportWinsockError(), INVALID_SOCKET;
-    if (NetConnect(s, (const struct sockaddr *)address, sizeof *address) != 0)
-        return ReportWinsockError(), INVALID_SOCKET;
+    if (s == INVALID_SOCKET ||
+        NetConnect(s, (const struct sockaddr *)address, sizeof *address) != 0)
+        return INVALID_SOCKET;
     return s;
 }
 
-SOCKET ConnectAddress(const struct sockaddr_in *address)
+SOCKET TryConnectAddress(const struct sockaddr_in *address)
 {
-    return ConnectTo(SOCK_STREAM, IPPROTO_TCP, address);
+    return TryConnect(SOCK_STREAM, IPPROTO_TCP, address);
 }
 
-SOCKET ConnectService(const char *protocol, const char *service, const char *host, unsigned port)
+
+SOCKET TryConnectService(const char *protocol, const char *service, const char *host,
+                         unsigned port)
 {
     struct sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = htons((u_short)port);
     if (ResolveHost(host, &address.sin_addr) != 0 ||
         (port == 0 && ResolvePort(service, protocol, &address.sin_port) != 0))
-        return ReportWinsockError(), INVALID_SOCKET;
+        return INVALID_SOCKET;
     struct protoent *proto = getprotobyname(protocol);
     if (proto == nullptr)
-        return ReportWinsockError(), INVALID_SOCKET;
+        return INVALID_SOCKET;
     int type = lstrcmpiA(protocol, "tcp") == 0 ? SOCK_STREAM : SOCK_DGRAM;
-    return ConnectTo(type, proto->p_proto, &address);
+    return TryConnect(type, proto->p_proto, &address);
+}
+
+SOCKET ConnectService(const char *protocol, const char *service, const char *host, unsigned port)
+{
+    SOCKET s = TryConnectService(protocol, service, host, port);
+    if (s == INVALID_SOCKET)
+        ReportWinsockError();
+    return s;
 }

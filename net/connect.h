@@ -8,7 +8,11 @@
 // than 0 (host order) is used instead of the service's.
 SOCKET ConnectService(const char *protocol, const char *service, const char *host,
                       unsigned port = 0);
-// A TCP connection to an address and port, or INVALID_SOCKET after the failure was reported.
-SOCKET ConnectAddress(const struct sockaddr_in *address);
+// The same without the report: INVALID_SOCKET with the code set.
+SOCKET TryConnectService(const char *protocol, const char *service, const char *host,
+                         unsigned port = 0);
+// A TCP connection to an address and port, or INVALID_SOCKET with the code set (nothing
+// reported: the caller names the address).
+SOCKET TryConnectAddress(const struct sockaddr_in *address);
 
 #endif

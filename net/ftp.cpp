@@ -24,11 +24,26 @@ static int KeepForNextReply(void *control, const char *bytes, int count)
     return ChannelKeep(*(SOCKET *)control, bytes, count);
 }
 
-int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
+static int ReadReplyQuietly(unsigned short capacity, char *buffer, SOCKET control)
 {
     ReplySource source = {ReceiveFromControl, KeepForNextReply, &control};
-    int code = ReadReplyFrom(&source, capacity, buffer);
+    return ReadReplyFrom(&source, capacity, buffer);
+}
+
+int ReadReply(unsigned short capacity, char *buffer, SOCKET control)
+{
+    int code = ReadReplyQuietly(capacity, buffer, control);
     return code == -1 ? ReportWinsockError() : code;
+}
+
+int ConverseQuietly(const char *verb, const char *argument, SOCKET control)
+{
+    char line[kReplySize];
+    wsprintfA(line, "%s %s", verb, argument);
+    long length = MakeCommandLine(line, sizeof line);
+    if (length < 0 || ChannelSendAll(control, line, (int)length) == SOCKET_ERROR)
+        return -1;
+    return ReadReplyQuietly(sizeof line, line, control);
 }
 
 // The command's wire line, in place: its length, or -1 after the refusal was reported.
@@ -57,7 +72,14 @@ int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control)
     return length < 0 ? -1 : SendLine(command, length, control);
 }
 
-// When a setting of Settings > Connection would avoid the refusal, the box says which.
+// The reply to command in its box; when a setting of Settings > Connection would avoid the
+// refusal, the box says which.
+static int ReportUnexpected(const char *command, const char *reply, SOCKET control)
+{
+    static const UINT kHintText[] = {0, IDS_HINT_PASSIVE, IDS_HINT_SECURE};
+    return ReportServerError(reply, kHintText[HintForReply(command, reply, ChannelSecured(control))]);
+}
+
 static int ExpectOneOf(const char *command, int wanted, int alsoWanted, char *buffer,
                        SOCKET control)
 {
@@ -66,8 +88,50 @@ static int ExpectOneOf(const char *command, int wanted, int alsoWanted, char *bu
         return -1;
     if (code == wanted || code == alsoWanted)
         return 0;
-    static const UINT kHintText[] = {0, IDS_HINT_PASSIVE, IDS_HINT_SECURE};
-    return ReportServerError(buffer, kHintText[HintForReply(command, buffer, ChannelSecured(control))]);
+    return ReportUnexpected(command, buffer, control);
+}
+
+// A TLS 1.2 client hello of the fewest bytes (one cipher suite, no extensions): any TLS
+// server answers it with a record of its own, a server hello or an alert.
+static const char kClientHello[] = {
+    0x16, 0x03, 0x01, 0x00, 0x2D, 0x01, 0x00, 0x00, 0x29, 0x03, 0x03,
+    'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a',
+    'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a', 'O', 'v', 'r', 'a',
+    0x00, 0x00, 0x02, (char)0xC0, 0x30, 0x01, 0x00};
+
+// A silent server that answers the hello with a TLS record (within 5 s) waits for TLS from
+// the first byte.
+static bool AnswersTls(SOCKET control)
+{
+    char answer[3];
+    int count = 0;
+    NetLimitWaits(kDataWaitLimit / 3);
+    if (NetSendAll(control, kClientHello, sizeof kClientHello) == SOCKET_ERROR)
+        return false;
+    while (count < 3) {
+        int got = NetRecv(control, answer + count, 3 - count);
+        if (got <= 0)
+            return false;
+        count += got;
+    }
+    return (answer[0] == 0x15 || answer[0] == 0x16) && answer[1] == 0x03;
+}
+
+int ExpectGreeting(char *buffer, SOCKET control)
+{
+    NetLimitWaits(kDataWaitLimit);
+    int code = ReadReplyQuietly(kReplySize, buffer, control);
+    bool silent = code == -1 && WSAGetLastError() == WSAETIMEDOUT;
+    bool tls = silent && AnswersTls(control);
+    NetLimitWaits(0);
+    if (silent) {
+        char text[kMessageLineSize];
+        LoadMessageText(tls ? IDS_GREETING_TLS : IDS_NO_GREETING, text, sizeof text);
+        return ReportServerError(text, tls ? IDS_HINT_IMPLICIT : 0);
+    }
+    if (code == -1)
+        return ReportWinsockError();
+    return code == 220 ? 0 : ReportUnexpected("", buffer, control);
 }
 
 int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control)
@@ -137,12 +201,13 @@ static bool ServerAddress(SOCKET control, struct sockaddr_in *server)
     return getpeername(control, (struct sockaddr *)server, &size) == 0;
 }
 
-// Only others connected to the data port, and the watchdog ended the wait for the server.
-static int ReportOnlyOthersConnected(void)
+// A data connection that did not come, with the setting that may get past what stopped it.
+static int ReportDataFailure(UINT textId, const char *argument, UINT hintId)
 {
-    char text[256];
-    LoadMessageText(IDS_DATA_OTHERS_ONLY, text, sizeof text);
-    return ReportServerError(text, IDS_HINT_PASSIVE);
+    char format[kMessageLineSize], text[kMessageLineSize + 32];
+    LoadMessageText(textId, format, sizeof format);
+    wsprintfA(text, format, argument);
+    return ReportServerError(text, hintId);
 }
 
 // The server's own connection: whoever else connects to the port first is closed unread
@@ -153,12 +218,16 @@ static SOCKET AcceptFromServer(SOCKET listener, SOCKET control)
     if (!ServerAddress(control, &server))
         return ReportWinsockError(), INVALID_SOCKET;
     int turnedAway = 0;
+    NetLimitWaits(kDataWaitLimit);
     SOCKET data = NetAccept(listener, &server.sin_addr, &turnedAway);
+    NetLimitWaits(0);
     if (data != INVALID_SOCKET)
         return data;
-    if (turnedAway > 0 && WSAGetLastError() == WSAEINTR)
-        return ReportOnlyOthersConnected(), INVALID_SOCKET;
-    return ReportWinsockError(), INVALID_SOCKET;
+    int code = WSAGetLastError();
+    if (code != WSAETIMEDOUT && !(turnedAway > 0 && code == WSAEINTR))
+        return ReportWinsockError(), INVALID_SOCKET;
+    UINT text = turnedAway > 0 ? IDS_DATA_OTHERS_ONLY : IDS_DATA_NOT_ARRIVED;
+    return ReportDataFailure(text, "", IDS_HINT_PASSIVE), INVALID_SOCKET;
 }
 
 SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
@@ -193,18 +262,49 @@ SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
     return SecureLikeControl(data, control);
 }
 
-// Where the 227 reply sends the data connection: to the server, at the port it names. The
-// address it names is not used, so a server can send the connection to no other host.
+// Where the 227 reply (or a 229 one) sends the data connection: to the server, at the port
+// it names. The address a 227 names is not used, so a server can send the connection to no
+// other host.
 static int PassiveAddress(const char *reply, SOCKET control, struct sockaddr_in *address)
 {
     unsigned long offered;
     unsigned short port;
-    if (!ParsePassiveReply(reply, &offered, &port))
+    bool parsed = ReplyCode(reply) == 229 ? ParseExtendedPassiveReply(reply, &port)
+                                          : ParsePassiveReply(reply, &offered, &port);
+    if (!parsed)
         return ReportServerError(reply);
     if (!ServerAddress(control, address))
         return ReportWinsockError();
     address->sin_port = htons(port);
     return 0;
+}
+
+// PASV, and EPSV when the server refuses that (some allow only the extended form).
+static int EnterPassiveMode(char *reply, SOCKET control)
+{
+    lstrcpyA(reply, "PASV");
+    if (SendCommand(reply, kReplySize, 0, control) != 0)
+        return -1;
+    int code = ReadReply(kReplySize, reply, control);
+    if (code == 227 || code == -1)
+        return code == -1 ? -1 : 0;
+    if (code != 500 && code != 501 && code != 502)
+        return ReportUnexpected("", reply, control);
+    lstrcpyA(reply, "EPSV");
+    if (SendCommand(reply, kReplySize, 0, control) != 0)
+        return -1;
+    return ExpectReply(229, reply, control);
+}
+
+// A connection that did not come in time names the address, which a relay or a firewall
+// between may not pass; any other failure has its own code.
+static int ReportPassiveFailure(const struct sockaddr_in *address)
+{
+    if (WSAGetLastError() != WSAETIMEDOUT)
+        return ReportWinsockError();
+    char named[32];
+    wsprintfA(named, "%s:%u", inet_ntoa(address->sin_addr), ntohs(address->sin_port));
+    return ReportDataFailure(IDS_DATA_NO_CONNECT, named, IDS_HINT_ACTIVE);
 }
 
 SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,
@@ -213,14 +313,15 @@ SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT br
     long length = MakeLine(transferCommand, capacity, breakText);
     if (length < 0)
         return INVALID_SOCKET;
-    char reply[kReplySize] = "PASV";
+    char reply[kReplySize];
     struct sockaddr_in address;
-    if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
-        ExpectReply(227, reply, control) != 0 || PassiveAddress(reply, control, &address) != 0)
+    if (EnterPassiveMode(reply, control) != 0 || PassiveAddress(reply, control, &address) != 0)
         return INVALID_SOCKET;
-    SOCKET data = ConnectAddress(&address);
+    NetLimitWaits(kDataWaitLimit);
+    SOCKET data = TryConnectAddress(&address);
+    NetLimitWaits(0);
     if (data == INVALID_SOCKET)
-        return INVALID_SOCKET;
+        return ReportPassiveFailure(&address), INVALID_SOCKET;
     TranscriptOpened(data, kLinkData, IDS_LAST_DATA_TO);
     // A 425 here is the server's own trouble, not a firewall that passive mode gets past:
     // no hint, so the reply is checked without the transfer command.

@@ -7,14 +7,25 @@
 
 #include "net/reply.h"
 
+// A data connection that has not come after this long ends the posting with a box that
+// names it; a server that sends nothing once its connection is open waits for the watchdog.
+enum { kDataWaitLimit = 15000 };
+
 // One whole reply into buffer; returns its code, or -1 after the failure was reported.
 int ReadReply(unsigned short capacity, char *buffer, SOCKET control);
+// "verb argument" and its reply, for what a failed posting tidies up on its way out: the
+// reply's code, or -1 (nothing reported, no box).
+int ConverseQuietly(const char *verb, const char *argument, SOCKET control);
 // Reads a reply and checks its code: 0 when it is wanted, else -1 after the failure (or
 // the unexpected reply) has been reported.
 int ExpectReply(int wanted, char *buffer, SOCKET control);
 // The same for the reply to command (its first word counts): when a setting of Settings >
 // Connection would avoid the refusal, the box says which.
 int ExpectReplyTo(const char *command, int wanted, char *buffer, SOCKET control);
+// The greeting (220), which must come within kDataWaitLimit: a server that stays silent
+// longer is named in the box, as one that waits for TLS (with the setting) when it answers
+// a TLS client hello.
+int ExpectGreeting(char *buffer, SOCKET control);
 // Makes the command in its buffer (capacity bytes) its wire line in place (MakeCommandLine)
 // and sends it; 0, or -1 (reported). A command whose text holds a line break is refused
 // before any byte of it is sent, in a box with the string breakText, which names the

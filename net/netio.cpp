@@ -7,6 +7,7 @@
 enum {
     WM_NET_LOOKUP = WM_APP + 2,     // WSAAsyncGetHostBy* completions
     WM_NET_WAKE = WM_APP + 3,       // makes a waiting loop look at its wait again
+    kLimitTimer = 1,                // the notifier's timer of NetLimitWaits
     WM_NET_SOCKET = WM_APP + 0x100, // the first of kEventMessages for WSAAsyncSelect events
     kEventMessages = 0x100,
     kMaxSockets = 32,
@@ -27,6 +28,7 @@ struct Wait {
     bool done;
     int error;
     bool cancelled;
+    bool timedOut;  // the limit of NetLimitWaits ran out
     bool abandoned;
     Wait *outer;
 };
@@ -70,6 +72,7 @@ static struct {
     UINT lastMessage;
     NetCloseHook closeHook;
     Lookup *lookups;
+    unsigned limit;  // NetLimitWaits, 0 for none
 } net;
 
 static bool RunningOnWine(void)
@@ -119,6 +122,8 @@ static void GiveUp(Lookup *lookup, bool cancelled)
         lookup->givenUp = true;
 }
 
+static void CancelTask(Wait *wait);
+
 static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Wait *wait = net.current;
@@ -133,6 +138,14 @@ static LRESULT CALLBACK NotifierProc(HWND window, UINT message, WPARAM wParam, L
     }
     if (message == WM_NET_LOOKUP) {
         LookupArrived(wParam, lParam);
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kLimitTimer) {
+        KillTimer(window, kLimitTimer);
+        if (wait != nullptr && !wait->done) {
+            wait->timedOut = wait->cancelled = true;
+            CancelTask(wait);
+        }
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -183,6 +196,8 @@ static int RunWait(Wait *wait)
 {
     wait->outer = net.current;
     net.current = wait;
+    if (net.limit != 0)
+        SetTimer(net.notifier, kLimitTimer, net.limit, nullptr);
     MSG msg;
     while (!wait->done && !wait->cancelled && !wait->abandoned) {
         BOOL got = GetMessageA(&msg, nullptr, 0, 0);
@@ -197,6 +212,8 @@ static int RunWait(Wait *wait)
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    if (net.limit != 0)
+        KillTimer(net.notifier, kLimitTimer);
     net.current = wait->outer;
     if (net.current != nullptr && net.current->abandoned)
         Wake();  // a nested wait may have taken the wake meant for the outer one
@@ -205,7 +222,7 @@ static int RunWait(Wait *wait)
         return SOCKET_ERROR;
     }
     if (!wait->done) {
-        WSASetLastError(WSAEINTR);
+        WSASetLastError(wait->timedOut ? WSAETIMEDOUT : WSAEINTR);
         return SOCKET_ERROR;
     }
     return 0;
@@ -334,6 +351,7 @@ void NetAbandon(void)
 int NetRestart(void)
 {
     NetAbandon();
+    net.limit = 0;
     if (WSACleanup() != 0)
         return SOCKET_ERROR;
     WSADATA data;
@@ -348,6 +366,11 @@ int NetRestart(void)
 bool NetWaitFailed(int code)
 {
     return code == WSAEINTR || code == WSAEINPROGRESS || code == kNetAbandoned;
+}
+
+void NetLimitWaits(unsigned milliseconds)
+{
+    net.limit = milliseconds;
 }
 
 int NetCancelWait(void)

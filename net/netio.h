@@ -37,6 +37,10 @@ bool NetWaitFailed(int code);
 // The watchdog: ends the waiting call with WSAEINTR. Fails with WSAEINVAL when none waits.
 int NetCancelWait(void);
 
+// Until called again with 0, every call that waits ends after milliseconds with
+// WSAETIMEDOUT (the watchdog still bounds the whole exchange). A restart clears it.
+void NetLimitWaits(unsigned milliseconds);
+
 SOCKET NetSocket(int family, int type, int protocol);
 int NetClose(SOCKET s);
 int NetConnect(SOCKET s, const struct sockaddr *address, int length);

@@ -1,6 +1,7 @@
 #include "net/pasv.h"
 
 #include <ctype.h>
+#include <string.h>
 
 // One number of 0-255 at *text; moves *text past it.
 static bool ReadByte(const char **text, unsigned long *value)
@@ -48,4 +49,23 @@ bool ParsePassiveReply(const char *reply, unsigned long *address, unsigned short
         }
     }
     return false;
+}
+
+bool ParseExtendedPassiveReply(const char *reply, unsigned short *port)
+{
+    const char *text = strchr(reply, '(');
+    if (text == nullptr)
+        return false;
+    char delimiter = text[1];
+    if (delimiter < '!' || delimiter > '~' || isdigit((unsigned char)delimiter) ||
+        text[2] != delimiter || text[3] != delimiter)
+        return false;
+    unsigned long value = 0;
+    const char *p = text + 4;
+    for (; isdigit((unsigned char)*p) && value <= 65535; p++)
+        value = value * 10 + (unsigned long)(*p - '0');
+    if (p == text + 4 || *p != delimiter || value == 0 || value > 65535)
+        return false;
+    *port = (unsigned short)value;
+    return true;
 }

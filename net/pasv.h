@@ -8,4 +8,8 @@
 // False when the reply holds no such run.
 bool ParsePassiveReply(const char *reply, unsigned long *address, unsigned short *port);
 
+// Reads the port of a 229 reply (RFC 2428): "(", three times one delimiter, the port, the
+// delimiter again. False when the reply holds no such text or the port is not 1-65535.
+bool ParseExtendedPassiveReply(const char *reply, unsigned short *port);
+
 #endif

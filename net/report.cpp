@@ -33,15 +33,39 @@ static void AddHint(const char *text, UINT hintId, char *out)
     strcpy(out + length + 2, hint);
 }
 
+static struct {
+    FailureCleanup run;
+    void *context;
+} cleanup;
+
+void SetFailureCleanup(FailureCleanup run, void *context)
+{
+    cleanup.run = run;
+    cleanup.context = context;
+}
+
+static void CleanUp(void)
+{
+    FailureCleanup run = cleanup.run;
+    cleanup.run = nullptr;
+    if (run != nullptr)
+        run(cleanup.context);
+}
+
 // Winsock shares the thread's last-error value with USER calls, so read it first.
 int ReportWinsockError(UINT hintId)
 {
     int code = WSAGetLastError();
-    if (code == kNetAbandoned)
+    if (code == kNetAbandoned) {
+        cleanup.run = nullptr;
         return -1;
+    }
     char text[kMessageLineSize], hinted[kHintedSize];
     LoadLine((UINT)code, text);
     TranscriptFailed(text);
+    if (!NetWaitFailed(code))
+        CleanUp();
+    cleanup.run = nullptr;
     EndExchange();
     if (hintId != 0)
         AddHint(text, hintId, hinted);
@@ -53,6 +77,7 @@ int ReportWinsockError(UINT hintId)
 int ReportFailureText(UINT captionId, const char *text)
 {
     TranscriptFailed(text);
+    CleanUp();
     EndExchange();
     ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
     if (NetRestart() != 0)
@@ -94,6 +119,7 @@ int ReportServerError(const char *reply, UINT hintId)
 int EndExchangeQuietly(void)
 {
     TranscriptSucceeded(IDS_LAST_USER_ENDED, "");
+    cleanup.run = nullptr;
     EndExchange();
     if (NetRestart() != 0)
         return ReportWinsockError();

@@ -5,6 +5,12 @@
 
 #include <windows.h>
 
+// What a failed exchange leaves on the server and should take away while its connection
+// may still answer: run once by the next report of a failure (not of a wait cut off or
+// abandoned), before its box; a null cleanup withdraws it.
+typedef void (*FailureCleanup)(void *context);
+void SetFailureCleanup(FailureCleanup cleanup, void *context);
+
 // Ends a failed exchange: watchdog off, busy mode off, the socket error box (with the line
 // of string hintId under it when one is given), socket reset.
 int ReportWinsockError(UINT hintId = 0);

@@ -10,17 +10,21 @@
 #include "net/exchange.h"
 #include "net/ftp.h"
 #include "net/hostkey.h"
+#include "net/hostport.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/ssh.h"
 #include "net/tls.h"
 #include "net/transcript.h"
 #include "post/secure.h"
+#include "post/seen.h"
 #include "post/statusline.h"
-#include "query/querytext.h"
 #include "res/resource.h"
 #include "settings/values.h"
 #include "settings/profile.h"
+
+// Implicit TLS's own port (ftps), when the host names none.
+enum { kImplicitTlsPort = 990 };
 
 // One posting's control connection and what it makes ready ahead: our end's address and
 // name, for PORT and the status line (the name is looked up once, while the server checks
@@ -34,6 +38,7 @@ struct Posting {
     bool looked;       // the look-up has ended
     const char *name;  // its answer: null when it found none
     char entry[MAXGETHOSTSTRUCT];
+    char posted[kReplySize];  // the first target's line, for the check of what others see
 };
 
 static void BeginPosting(Posting *posting, int command, SOCKET control)
@@ -79,7 +84,7 @@ static void MakeReady(void)
     // Each step still reads its keys when it comes to them (a value confirmed in a dialog
     // meanwhile counts), but then finds them kept and only looks at the file.
     PreloadPostingSettings();
-    if (ReadSwitch(kSecureFtp))
+    if (ReadSwitch(kSecureFtp) || ReadSwitch(kImplicitTls))
         TlsPrepare();
 }
 
@@ -147,20 +152,18 @@ static SOCKET OpenTargetConnection(int target, char *buffer, Posting *posting)
                               kReplySize, breakText, posting->control);
 }
 
-// One enabled target: its data connection, a freshly composed line, and the server's 226.
-// Its name is added to stored, after a comma if one is there already.
-static int StoreTarget(int target, char *buffer, Posting *posting, char *stored)
+// The line stored under name: its data connection, a freshly composed line, the server's
+// 226 and, with readable files, SITE CHMOD (a refusal leaves the file as the server made it).
+static int StoreAs(int target, const char *name, char *buffer, Posting *posting)
 {
-    if (!ReadSwitch(kUploadTargets[target].enable))
-        return 0;
-    char name[kSettingSize];
-    ReadSetting(kUploadTargets[target].name, name);
     wsprintfA(buffer, "STOR %s", name);
     SOCKET data = OpenTargetConnection(target, buffer, posting);
     if (data == INVALID_SOCKET)
         return -1;
     if (ComposeStatusLine(buffer, posting->command, posting) != 0)
         return -1;
+    if (target == 0)
+        lstrcpyA(posting->posted, buffer);
     if (ChannelSendAll(data, buffer, (int)strlen(buffer)) == SOCKET_ERROR)
         return ReportWinsockError();
     // Closing the data connection is what ends the file on the server.
@@ -168,12 +171,86 @@ static int StoreTarget(int target, char *buffer, Posting *posting, char *stored)
         return ReportWinsockError();
     if (ExpectReply(226, buffer, posting->control) != 0)
         return -1;
+    if (!ReadSwitch(kReadableFiles))
+        return 0;
+    if (Send("SITE CHMOD 644 %s", name, kUploadTargets[target].breakText, buffer,
+             posting->control) != 0)
+        return -1;
+    return ReadReply(kReplySize, buffer, posting->control) == -1 ? -1 : 0;
+}
+
+// The file a safe replacement stores first, beside the target so that the rename stays in
+// one directory; a failed posting deletes it when the server still answers.
+struct Replacement {
+    SOCKET control;
+    char temporary[kSettingSize + 16];
+};
+
+static void DeleteTemporary(void *context)
+{
+    const Replacement *replacement = (const Replacement *)context;
+    NetLimitWaits(kDataWaitLimit);
+    ConverseQuietly("DELE", replacement->temporary, replacement->control);
+    NetLimitWaits(0);
+}
+
+// RNFR and RNTO: 0 when renamed, 1 when the server refused (the temporary file is deleted
+// then), -1 after a reported failure.
+static int RenameOver(const Replacement *replacement, const char *name, char *buffer)
+{
+    SOCKET control = replacement->control;
+    int code = 0;
+    if (Send("RNFR %s", replacement->temporary, 0, buffer, control) != 0 ||
+        (code = ReadReply(kReplySize, buffer, control)) == -1)
+        return -1;
+    if (code == 350 && (Send("RNTO %s", name, 0, buffer, control) != 0 ||
+                        (code = ReadReply(kReplySize, buffer, control)) == -1))
+        return -1;
+    if (code == 250)
+        return 0;
+    if (Send("DELE %s", replacement->temporary, 0, buffer, control) != 0 ||
+        ReadReply(kReplySize, buffer, control) == -1)
+        return -1;
+    return 1;
+}
+
+// The old line stays in place until the new one is whole on the server. A server that will
+// not rename over an existing file gets the plain STOR after all.
+static int ReplaceSafely(int target, const char *name, char *buffer, Posting *posting)
+{
+    Replacement replacement = {posting->control, ""};
+    wsprintfA(replacement.temporary, "%s.ovra-new", name);
+    SetFailureCleanup(DeleteTemporary, &replacement);
+    int stored = StoreAs(target, replacement.temporary, buffer, posting);
+    SetFailureCleanup(nullptr, nullptr);
+    if (stored != 0)
+        return -1;
+    int renamed = RenameOver(&replacement, name, buffer);
+    return renamed == 1 ? StoreAs(target, name, buffer, posting) : renamed;
+}
+
+// Its name is added to stored (for the last exchange), after a comma if one is there already.
+static void NoteStored(char *stored, const char *name)
+{
     if (lstrlenA(stored) + lstrlenA(name) + 3 < kReplySize) {
         if (stored[0] != '\0')
             lstrcatA(stored, ", ");
         lstrcatA(stored, name);
     }
-    return 0;
+}
+
+// One enabled target, stored in place or replaced safely.
+static int StoreTarget(int target, char *buffer, Posting *posting, char *stored)
+{
+    if (!ReadSwitch(kUploadTargets[target].enable))
+        return 0;
+    char name[kSettingSize];
+    ReadSetting(kUploadTargets[target].name, name);
+    int result = ReadSwitch(kSafeReplace) ? ReplaceSafely(target, name, buffer, posting)
+                                          : StoreAs(target, name, buffer, posting);
+    if (result == 0)
+        NoteStored(stored, name);
+    return result;
 }
 
 // SSH hosts are Unix ones: the file ends its line as theirs do (an FTP server in ASCII
@@ -188,7 +265,8 @@ static int UnixLineEnd(char *line)
     return length;
 }
 
-static int StoreTargetOverSsh(int target, char *buffer, Posting *posting, SshLink *link)
+static int StoreTargetOverSsh(int target, char *buffer, Posting *posting, SshLink *link,
+                              char *stored)
 {
     if (!ReadSwitch(kUploadTargets[target].enable))
         return 0;
@@ -198,7 +276,10 @@ static int StoreTargetOverSsh(int target, char *buffer, Posting *posting, SshLin
         SshDrop(link);  // the box is shown: only the session is left to free
         return -1;
     }
-    return SshWriteFile(link, name, buffer, UnixLineEnd(buffer));
+    if (SshWriteFile(link, name, buffer, UnixLineEnd(buffer)) != 0)
+        return -1;
+    NoteStored(stored, name);
+    return 0;
 }
 
 // The same login and files over SSH: the host (with ":port" when it names one), its host
@@ -206,13 +287,13 @@ static int StoreTargetOverSsh(int target, char *buffer, Posting *posting, SshLin
 static int PostOverSsh(Posting *posting, LoginInfo *login, bool mayAskUser)
 {
     char host[kSettingSize];
-    lstrcpynA(host, login->host, sizeof host);
-    WebAddress address;
-    SplitWebAddress(host, &address);
-    SOCKET s = ConnectService("tcp", "ssh", address.host, address.port);
+    unsigned short port;
+    SplitHostPort(login->host, host, sizeof host, &port);
+    SOCKET s = ConnectService("tcp", "ssh", host, port);
     if (s == INVALID_SOCKET)
         return -1;
     posting->control = s;
+    TranscriptOpened(s, kLinkCommands, IDS_LAST_CONNECTED);
     // While the keys are exchanged.
     StartLocalName(posting);
     SshLink link;
@@ -220,13 +301,15 @@ static int PostOverSsh(Posting *posting, LoginInfo *login, bool mayAskUser)
         SshLogin(&link, login) != 0)
         return -1;
     char buffer[kReplySize];
+    char stored[kReplySize] = "";
     for (int target = 0; target < kTargetCount; target++) {
-        if (StoreTargetOverSsh(target, buffer, posting, &link) != 0)
+        if (StoreTargetOverSsh(target, buffer, posting, &link, stored) != 0)
             return -1;
     }
     EndPosting(posting);
     if (SshFinish(&link) != 0)
         return -1;
+    TranscriptSucceeded(stored[0] != '\0' ? IDS_LAST_STORED : IDS_LAST_NOTHING_STORED, stored);
     EndExchange();
     return 0;
 }
@@ -241,13 +324,21 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
     MakeReady();
     if (ReadSwitch(kSftpPost))
         return PostOverSsh(&posting, &login, mayAskUser);
-    SOCKET control = ConnectService("tcp", "ftp", login.host);
+    // A host that does not split is looked up as it stands, and fails as a name.
+    char host[kSettingSize];
+    unsigned short port;
+    SplitHostPort(login.host, host, sizeof host, &port);
+    bool implicitTls = ReadSwitch(kImplicitTls);
+    if (implicitTls && port == 0)
+        port = kImplicitTlsPort;
+    SOCKET control = ConnectService("tcp", "ftp", host, port);
     if (control == INVALID_SOCKET)
         return -1;
     posting.control = control;
     TranscriptOpened(control, kLinkCommands, IDS_LAST_CONNECTED);
-    if (ExpectReply(220, buffer, control) != 0 ||
-        (ReadSwitch(kSecureFtp) && SecureLogin(control, login.host, mayAskUser) != 0) ||
+    if ((implicitTls ? ImplicitSecureStart(control, host, mayAskUser) != 0
+                     : ExpectGreeting(buffer, control) != 0 ||
+                           (ReadSwitch(kSecureFtp) && SecureLogin(control, host, mayAskUser) != 0)) ||
         Converse("USER %s", login.user, IDS_USER_BREAK, 331, buffer, control) != 0 ||
         Send("PASS %s", login.password, IDS_PASSWORD_BREAK, buffer, control) != 0)
         return -1;
@@ -267,6 +358,8 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return ReportWinsockError();
     TranscriptSucceeded(stored[0] != '\0' ? IDS_LAST_STORED : IDS_LAST_NOTHING_STORED, stored);
     EndExchange();
+    if (ReadSwitch(kCheckSeen) && posting.posted[0] != '\0')
+        CheckWhatOthersSee(login.user, host, posting.posted);
     return 0;
 }
 

@@ -9,5 +9,8 @@
 // fingerprint is pinned for host; otherwise the user is asked, when mayAskUser allows it,
 // and Yes pins it. 0 to log in; -1 once the exchange has ended (reported, or declined).
 int SecureLogin(SOCKET control, const char *host, bool mayAskUser);
+// Implicit TLS: the whole connection under TLS from its first byte, then the greeting read
+// through it, and the data connections protected as above. 0 or -1 as above.
+int ImplicitSecureStart(SOCKET control, const char *host, bool mayAskUser);
 
 #endif

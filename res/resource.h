@@ -39,6 +39,10 @@
 #define IDC_SFTP_POST        112  // Connection
 #define IDC_LOGIN_KEY_FILE   113  // Login
 #define IDC_LOGIN_PASSPHRASE 114  // Login
+#define IDC_SAFE_REPLACE   104
+#define IDC_READABLE_FILES 105
+#define IDC_CHECK_SEEN     106
+#define IDC_IMPLICIT_TLS   107
 
 // String table
 #define IDS_APP_TITLE      1
@@ -73,6 +77,18 @@
 #define IDS_TLS_RENEGOTIATED 68
 #define IDS_DATA_OTHERS_ONLY 69
 #define IDS_HINT_HTTP10    180
+#define IDS_DATA_NOT_ARRIVED 140
+#define IDS_DATA_NO_CONNECT  141  // format: one %s, an address and port
+#define IDS_HINT_ACTIVE      142
+#define IDS_SEEN_CAPTION     143
+#define IDS_SEEN_NO_PROJECT  144  // formats: one %s, user@host
+#define IDS_SEEN_CR          145
+#define IDS_SEEN_EMPTY       146
+#define IDS_SEEN_OTHER       147
+#define IDS_SEEN_NO_FINGER   148
+#define IDS_NO_GREETING      149
+#define IDS_HINT_IMPLICIT    150
+#define IDS_GREETING_TLS     151
 #define IDS_WEB_FROM       181  // format: one %s, an address
 // The last exchange's transcript (Edit > Last Exchange)
 #define IDS_LAST_TITLE     240  // format: one %s, the application title

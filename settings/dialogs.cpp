@@ -146,7 +146,31 @@ static const struct {
     {IDC_PASSIVE_MODE, kPassiveMode},
     {IDC_WEB_HTTP10, kWebHttp10},
     {IDC_SFTP_POST, kSftpPost},
+    {IDC_SAFE_REPLACE, kSafeReplace},
+    {IDC_READABLE_FILES, kReadableFiles},
+    {IDC_CHECK_SEEN, kCheckSeen},
+    {IDC_IMPLICIT_TLS, kImplicitTls},
 };
+
+static bool BoxChecked(HWND dialog, Setting setting)
+{
+    for (const auto &s : kConnectionSwitches) {
+        if (s.setting == setting)
+            return IsDlgButtonChecked(dialog, s.box) == BST_CHECKED;
+    }
+    return false;
+}
+
+// A switch that follows another while unset keeps following it when its box shows the
+// same; only a choice of its own is written.
+static void StoreConnectionSwitch(HWND dialog, Setting setting, bool on)
+{
+    Setting follows = kSettingKeys[setting].follows;
+    if (follows != kSettingCount && on == BoxChecked(dialog, follows))
+        WriteSetting(setting, "");
+    else
+        WriteSwitch(setting, on);
+}
 
 INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
@@ -158,9 +182,8 @@ INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     if (message != WM_COMMAND)
         return FALSE;
     if (wParam == IDOK) {
-        for (const auto &s : kConnectionSwitches) {
-            WriteSwitch(s.setting, IsDlgButtonChecked(dialog, s.box) == BST_CHECKED);
-        }
+        for (const auto &s : kConnectionSwitches)
+            StoreConnectionSwitch(dialog, s.setting, BoxChecked(dialog, s.setting));
     }
     return EndOnCommand(dialog, wParam);
 }

@@ -32,6 +32,10 @@ enum Setting {
     kTimezone,         // the status line's zone text
     kAutoPost,         // 1: post On at start and Off at the end
     kSftpPost,         // postings log in over SSH and write the files by SFTP
+    kSafeReplace,      // store to a temporary name, then rename it over the file
+    kReadableFiles,    // SITE CHMOD 644 each stored file
+    kCheckSeen,        // finger the posted user after posting
+    kImplicitTls,      // TLS from the connection's first byte, port 990 by default
     kSettingCount
 };
 
@@ -47,6 +51,8 @@ struct SettingKey {
     const char *key;
     const char *fallback;  // the default
     bool posting;          // read by a posting between the server's replies
+    // While the key is missing or empty, a switch follows this one instead of its default.
+    Setting follows = kSettingCount;
 };
 inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kSecureFtp */       {"SecureFtp", "false", true},
@@ -59,6 +65,11 @@ inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kTimezone */        {"Timezone", "", true},
     /* kAutoPost */        {"AutoPost", "0", false},
     /* kSftpPost */        {"SftpPost", "false", true},
+    // New with Secure FTP's data connections, which can fail after the file was truncated.
+    /* kSafeReplace */     {"SafeReplace", "", true, kSecureFtp},
+    /* kReadableFiles */   {"ReadableFiles", "false", true},
+    /* kCheckSeen */       {"CheckSeen", "false", false},
+    /* kImplicitTls */     {"ImplicitTls", "false", true},
 };
 
 inline constexpr UploadTarget kUploadTargets[kTargetCount] = {

@@ -14,6 +14,9 @@ bool ReadSwitch(Setting setting)
 {
     char value[kSettingSize];
     ReadSetting(setting, value);
+    Setting follows = kSettingKeys[setting].follows;
+    if (value[0] == '\0' && follows != kSettingCount)
+        return ReadSwitch(follows);
     return lstrcmpiA(value, "true") == 0;
 }
 

@@ -1,7 +1,7 @@
 # Sourced: installs the Debian packages the build and the tests need, when any is missing.
 OVRA_PACKAGES="cmake make g++ binutils clang libclang-rt-14-dev googletest libgtest-dev python3 locales
  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
- wine64 libz-mingw-w64 libc6-i386 xvfb xauth x11-utils imagemagick socat fingerd nginx-light proftpd-basic proftpd-mod-crypto
+ wine64 libz-mingw-w64 libc6-i386 xvfb xauth x11-utils imagemagick socat fingerd finger nginx-light proftpd-basic proftpd-mod-crypto
  openssl lighttpd curl zip unzip iproute2 util-linux openssh-client dpkg-dev patch"
 # Packages that conflict with the ones above (vsftpd is another "ftp-server") or would start
 # a service of the system's on install (openssh-server): unpacked into

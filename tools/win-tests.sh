@@ -29,6 +29,10 @@ if [ "${OVRA_PRIVATE_NET:-}" = 1 ]; then
 127.0.0.173 offline.ovra.test
 127.0.0.175 renegotiate.ovra.test
 127.0.0.222 web.ovra.test
+127.0.1.21 umask.ovra.test
+127.0.1.22 reuse.ovra.test
+127.0.1.23 stock.ovra.test
+127.0.1.24 implicit.ovra.test
 HOSTS
     mount --bind "$OVRA_TEST_TMP/hosts" /etc/hosts
 fi

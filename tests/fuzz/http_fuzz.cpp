@@ -2,7 +2,7 @@
 // than the answer and always ends with its body; an answer without a status line stays
 // whole; a redirect followed goes to a web address that fits a request line and resolves
 // to itself again; a parsed 227 address and port read back the same from a reply of their
-// own.
+// own, and so do a 229 port and a login host's port.
 #include <ctype.h>
 #include <stdio.h>
 #include <string.h>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "net/hostport.h"
 #include "net/pasv.h"
 #include "query/http.h"
 #include "tests/fuzz/fuzzcheck.h"
@@ -58,11 +59,32 @@ static void CheckPassive(const std::string &reply)
     FUZZ_CHECK(ParsePassiveReply(spelt, &again, &portAgain) && again == address && portAgain == port);
 }
 
+// A 229 port and a login host's port read back the same from text of their own.
+static void CheckExtendedAndHostPort(const std::string &text)
+{
+    unsigned short port;
+    char spelt[300];
+    if (ParseExtendedPassiveReply(text.c_str(), &port)) {
+        snprintf(spelt, sizeof spelt, "229 (|||%u|)", port);
+        unsigned short again = 0;
+        FUZZ_CHECK(port != 0 && ParseExtendedPassiveReply(spelt, &again) && again == port);
+    }
+    char host[256], hostAgain[256];
+    if (!SplitHostPort(text.c_str(), host, sizeof host, &port) || port == 0)
+        return;
+    snprintf(spelt, sizeof spelt, "[%s]:%u", host, port);
+    unsigned short portAgain;
+    FUZZ_CHECK(strchr(host, ']') != nullptr ||
+               (SplitHostPort(spelt, hostAgain, sizeof hostAgain, &portAgain) &&
+                strcmp(host, hostAgain) == 0 && portAgain == port));
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string bytes(reinterpret_cast<const char *>(data), size);
     CheckAnswer(bytes);
     CheckRedirect(bytes);
     CheckPassive(CText(bytes));
+    CheckExtendedAndHostPort(CText(bytes));
     return 0;
 }

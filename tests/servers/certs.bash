@@ -32,7 +32,7 @@ ensure_certs() {
     [ -f "$CERTS/done" ] && return 0
     mkdir -p "$CERTS"
     make_authority ca "Ovra Test CA" && make_authority unknown-ca "Ovra Unknown CA" &&
-        make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost &&
+        make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost stock.ovra.test reuse.ovra.test umask.ovra.test implicit.ovra.test &&
         make_cert unknown unknown-ca unknown.ovra.test &&
         make_cert web ca web.ovra.test &&
         # A subject (64 characters at most) that tries to slip a fingerprint line of its own in,
@@ -68,8 +68,8 @@ CNF
 
 # proftpd's lines for TLS required with a certificate made here: mod_tls, which Debian ships
 # in proftpd-mod-crypto. Wine never resumes a TLS session, so data connections may not be
-# required to (Windows would).
-proftpd_tls_config() {  # CERTIFICATE-NAME LOG-FILE
+# required to (Windows would), unless a third argument says "reuse" (mod_tls's default).
+proftpd_tls_config() {  # CERTIFICATE-NAME LOG-FILE [reuse]
     cat <<CONF
 ModulePath          /usr/lib/proftpd
 LoadModule          mod_tls.c
@@ -78,7 +78,7 @@ TLSRequired         on
 TLSProtocol         TLSv1.2 TLSv1.3
 TLSRSACertificateFile $CERTS/$1.pem
 TLSRSACertificateKeyFile $CERTS/$1.key
-TLSOptions          NoSessionReuseRequired
+$([ "${3:-}" = reuse ] || echo "TLSOptions          NoSessionReuseRequired")
 TLSLog              $2
 CONF
 }

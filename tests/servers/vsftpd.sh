@@ -6,6 +6,13 @@
 # bind-mounted over the system's, so this runs only as root in the tests' private mount
 # namespace (tools/win-tests.sh). PAM has no such service and falls back to "other".
 # Wine never resumes a TLS session: require_ssl_reuse=NO, where vsftpd's default is YES.
+# Two more daemons serve the same account (logs and pid in a folder each under
+# $OVRA_TEST_TMP/vsftpd): "stock" on 127.0.1.23 (stock.ovra.test) as Debian's vsftpd.conf
+# configures it, local_umask=077 and session reuse required; "umask" on 127.0.1.21
+# (umask.ovra.test) with local_umask=077 but no reuse required and ascii_upload_enable=YES,
+# so that a posting under Wine lands, as LF. Beside it, in.fingerd with the real finger
+# program on 127.0.1.21:7979, run as nobody, shows only a .project others may read. And
+# "implicit" on 127.0.1.24:2990 (implicit.ovra.test) speaks TLS from the first byte.
 #   vsftpd.sh start | stop
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -31,14 +38,25 @@ start() {
     mkdir -p "$dir/home/public_html" "$dir/empty"
     ensure_certs && add_account || return 1
     chown -R "$uid:$uid" "$dir/home"
-    cat >"$dir/vsftpd.conf" <<CONF
+    daemon "$dir" 127.0.0.7 "local_umask=022
+require_ssl_reuse=NO" && daemon "$dir/stock" 127.0.1.23 "local_umask=077" &&
+        daemon "$dir/umask" 127.0.1.21 "local_umask=077
+require_ssl_reuse=NO
+ascii_upload_enable=YES" && daemon "$dir/implicit" 127.0.1.24 "local_umask=022
+require_ssl_reuse=NO
+implicit_ssl=YES" 2990 && finger_daemon
+}
+
+daemon() {  # DIR ADDRESS LINES [PORT]: one vsftpd for the account, with lines of its own
+    local port=${4:-2121}
+    mkdir -p "$1"
+    cat >"$1/vsftpd.conf" <<CONF
 listen=YES
-listen_address=127.0.0.7
-listen_port=2121
+listen_address=$2
+listen_port=$port
 anonymous_enable=NO
 local_enable=YES
 write_enable=YES
-local_umask=022
 pam_service_name=ovra-test-vsftpd
 secure_chroot_dir=$dir/empty
 seccomp_sandbox=NO
@@ -46,28 +64,37 @@ isolate=NO
 isolate_network=NO
 ssl_enable=YES
 force_local_logins_ssl=YES
-require_ssl_reuse=NO
 ssl_ciphers=HIGH
 rsa_cert_file=$CERTS/ftps.pem
 rsa_private_key_file=$CERTS/ftps.key
 log_ftp_protocol=YES
 xferlog_enable=YES
-vsftpd_log_file=$dir/vsftpd.log
+vsftpd_log_file=$1/vsftpd.log
+$3
 CONF
-    "$binary" "$dir/vsftpd.conf" >"$dir/daemon.log" 2>&1 </dev/null &
-    echo $! >"$dir/pid"
+    "$binary" "$1/vsftpd.conf" >"$1/daemon.log" 2>&1 </dev/null &
+    echo $! >"$1/pid"
     for _ in $(seq 100); do
-        (exec 3<>/dev/tcp/127.0.0.7/2121) 2>/dev/null && return 0
+        (exec 3<>"/dev/tcp/$2/$port") 2>/dev/null && return 0
         sleep 0.05
     done
-    echo "vsftpd does not listen on 127.0.0.7:2121" >&2
-    cat "$dir/daemon.log" >&2
+    echo "vsftpd does not listen on $2:$port" >&2
+    cat "$1/daemon.log" >&2
     return 1
 }
 
+finger_daemon() {
+    socat TCP-LISTEN:7979,bind=127.0.1.21,reuseaddr,fork EXEC:/usr/sbin/in.fingerd,nofork,su=nobody \
+        >"$dir/umask/finger.log" 2>&1 </dev/null &
+    echo $! >"$dir/umask/finger.pid"
+}
+
 stop() {
-    [ -f "$dir/pid" ] && kill "$(cat "$dir/pid")" 2>/dev/null
-    rm -f "$dir/pid"
+    local pid
+    for pid in "$dir/pid" "$dir/stock/pid" "$dir/umask/pid" "$dir/umask/finger.pid" "$dir/implicit/pid"; do
+        [ -f "$pid" ] && kill "$(cat "$pid")" 2>/dev/null
+        rm -f "$pid"
+    done
 }
 
 case "${1:-}" in

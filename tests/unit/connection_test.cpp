@@ -7,6 +7,7 @@
 #include <string>
 
 #include "net/hint.h"
+#include "net/hostport.h"
 #include "net/pasv.h"
 #include "query/http.h"
 
@@ -38,6 +39,52 @@ TEST(PassiveReplyTest, FindsTheFirstRunOfSixBytesWhereverItStands)
         EXPECT_EQ(r.address, address) << r.reply;
         EXPECT_EQ(r.port, port) << r.reply;
     }
+}
+
+TEST(PassiveReplyTest, ExtendedReplyGivesOnlyThePort)
+{
+    const struct {
+        const char *reply;
+        unsigned short port;  // 0: refused
+    } rows[] = {
+        {"229 Entering Extended Passive Mode (|||50000|)\r\n", 50000},
+        {"229 ok (!!!1!)", 1}, {"229 (|||65536|)", 0}, {"229 (|||0|)", 0}, {"229 (||1|)", 0},
+        {"229 (|||12)", 0}, {"229 (111123)", 0}, {"229 (", 0}, {"229 |||80|", 0},
+    };
+    for (const auto &r : rows) {
+        unsigned short port = 0;
+        EXPECT_EQ(r.port != 0, ParseExtendedPassiveReply(r.reply, &port)) << r.reply;
+        EXPECT_EQ(r.port, port) << r.reply;
+    }
+}
+
+TEST(HostPortTest, SplitsAPortOffNamesAndBracketedAddresses)
+{
+    const struct {
+        const char *text;
+        bool valid;
+        const char *host;
+        unsigned short port;
+    } rows[] = {
+        {"ftp.example.org", true, "ftp.example.org", 0},
+        {"ftp.example.org:2121", true, "ftp.example.org", 2121},
+        {"[::1]:990", true, "::1", 990}, {"[2001:db8::7]", true, "2001:db8::7", 0},
+        {"2001:db8::7", true, "2001:db8::7", 0}, {"host:0", false, "host:0", 0},
+        {"host:65536", false, "host:65536", 0}, {"host:", false, "host:", 0},
+        {"host:21x", false, "host:21x", 0}, {"[::1", false, "[::1", 0},
+        {"[::1]x", false, "[::1]x", 0}, {":21", false, ":21", 0}, {"", false, "", 0},
+    };
+    for (const auto &r : rows) {
+        char host[32] = "x";
+        unsigned short port = 7;
+        EXPECT_EQ(r.valid, SplitHostPort(r.text, host, sizeof host, &port)) << r.text;
+        EXPECT_STREQ(r.host, host) << r.text;
+        EXPECT_EQ(r.port, port) << r.text;
+    }
+    char small[4];
+    unsigned short port;
+    EXPECT_FALSE(SplitHostPort("long.host:21", small, sizeof small, &port));
+    EXPECT_STREQ("", small);
 }
 
 TEST(SettingHintTest, NamesTheSettingThatWouldHaveHelped)

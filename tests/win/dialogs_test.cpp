@@ -238,7 +238,8 @@ TEST_F(DialogsTest, CancelAfterEditsChangesNothing)
     EXPECT_EQ(before, IniFileBytes());
 }
 
-// Off unless set; on OK every switch is written as the box stands.
+// Off unless set (the safe replacement follows Secure FTP until chosen apart from it); on OK
+// every switch is written as the box stands.
 TEST_F(DialogsTest, ConnectionShowsTheSwitchesAndWritesEachOnOk)
 {
     WriteIni("Settings", "SecureFtp", "TRUE");
@@ -247,6 +248,8 @@ TEST_F(DialogsTest, ConnectionShowsTheSwitchesAndWritesEachOnOk)
         EXPECT_TRUE(Checked(d, IDC_SECURE_FTP));
         EXPECT_FALSE(Checked(d, IDC_PASSIVE_MODE));
         EXPECT_FALSE(Checked(d, IDC_WEB_HTTP10));
+        EXPECT_TRUE(Checked(d, IDC_SAFE_REPLACE));
+        EXPECT_FALSE(Checked(d, IDC_READABLE_FILES));
         EXPECT_EQ(GetDlgItem(d, IDC_SECURE_FTP), GetFocus());
         CheckDlgButton(d, IDC_SECURE_FTP, BST_UNCHECKED);
         CheckDlgButton(d, IDC_WEB_HTTP10, BST_CHECKED);
@@ -255,6 +258,8 @@ TEST_F(DialogsTest, ConnectionShowsTheSwitchesAndWritesEachOnOk)
     EXPECT_EQ("false", ReadIni("Settings", "SecureFtp"));
     EXPECT_EQ("false", ReadIni("Settings", "PassiveMode"));
     EXPECT_EQ("true", ReadIni("Settings", "WebHttp10"));
+    EXPECT_EQ("true", ReadIni("Settings", "SafeReplace"));
+    EXPECT_EQ("false", ReadIni("Settings", "ReadableFiles"));
 }
 
 TEST_F(DialogsTest, TimeZoneIsShownAndAClearedFieldStoredEmpty)

@@ -388,9 +388,16 @@ std::vector<MatrixCase> PassiveCases()
     return {
         Passive(Succeeds("Posting", Join({Login(), PasvOk(), PassiveUpload(), Quit()}),
                          {"USER ovra", "PASS secret", "PASV", "STOR .project", "QUIT"})),
-        // No hint: passive mode is already on.
-        Passive(Refused("PasvRefused", Join({Login(), Answer("500 PASV not understood\r\n")}), pasv,
-                        "500 PASV not understood\r\n")),
+        // PASV refused, EPSV is tried: its port on the server's address. No hint when it is
+        // refused too: passive mode is already on.
+        Passive(Succeeds("PasvRefusedEpsvStores",
+                         Join({Login(), Answer("501 PASV: Operation not permitted\r\n"),
+                               Answer("229 Entering Extended Passive Mode (|||" + std::to_string(kFtpPort) +
+                                      "|)\r\n"), PassiveUpload(), Quit()}),
+                         {"USER ovra", "PASS secret", "PASV", "EPSV", "STOR .project", "QUIT"})),
+        Passive(Refused("PasvRefused", Join({Login(), Answer("500 PASV not understood\r\n"),
+                                             Answer("500 EPSV not understood\r\n")}),
+                        {"USER ovra", "PASS secret", "PASV", "EPSV"}, "500 EPSV not understood\r\n")),
         Passive(Refused("227WithoutAnAddress", Join({Login(), Answer("227 Entering Passive Mode\r\n")}), pasv,
                         "227 Entering Passive Mode\r\n")),
         // Whatever address the reply names, the data connection goes to the server.

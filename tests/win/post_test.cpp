@@ -342,6 +342,9 @@ TEST_P(ConnectionPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
 const char kCertificate[] = "Ovra Certificate";
 const char kFtpErrorBox[] = "Ovra FTP Error";
 const std::vector<std::string> kSecured = {"AUTH TLS", "PBSZ 0", "PROT P", "USER ovra", "PASS (hidden)"};
+// With Secure FTP the file is replaced safely unless that is turned off.
+const std::vector<std::string> kSafeStore = {"STOR .project.ovra-new", "RNFR .project.ovra-new",
+                                             "RNTO .project", "QUIT"};
 
 std::vector<std::string> Then(std::vector<std::string> first, const std::vector<std::string> &more)
 {
@@ -353,9 +356,9 @@ INSTANTIATE_TEST_SUITE_P(
     Servers, ConnectionPostTest,
     ::testing::Values(
         ConnectionCase{"ProftpdTlsActive", "ftps.ovra.test", "ftps", "true", "false", 0, 0, nullptr, "",
-                       Then(kSecured, {"PORT", "STOR .project", "QUIT"})},
+                       Then(kSecured, Then({"PORT"}, kSafeStore))},
         ConnectionCase{"ProftpdTlsPassive", "ftps.ovra.test", "ftps", "true", "true", 0, 0, nullptr, "",
-                       Then(kSecured, {"PASV", "STOR .project", "QUIT"})},
+                       Then(kSecured, Then({"PASV"}, kSafeStore))},
         ConnectionCase{"VsftpdTlsActive", "vsftps.ovra.test", "vsftpd", "true", "false", 0, 0, nullptr, "", {}},
         ConnectionCase{"VsftpdTlsPassive", "vsftps.ovra.test", "vsftpd", "true", "true", 0, 0, nullptr, "", {}},
         ConnectionCase{"PlainPassive", kAddress, "ftp", "false", "TRUE", 0, 0, nullptr, "",
@@ -380,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectionCase{"UnknownAuthorityAcceptedIsPinned", "unknown.ovra.test", "ftps-unknown", "true", "false",
                        0, IDYES, kCertificate, "\r\nSubject: CN=unknown.ovra.test, O=\"Ovra Test\"\r\n"
                        "Issuer: CN=Ovra Unknown CA, O=\"Ovra Test\"\r\n\r\nTrust this certificate",
-                       Then(kSecured, {"PORT", "STOR .project", "QUIT"})},
+                       Then(kSecured, Then({"PORT"}, kSafeStore))},
         // Unattended, and only another certificate pinned for the host: refused, not asked.
         ConnectionCase{"UnknownAuthorityUnattended", "unknown.ovra.test", "ftps-unknown", "true", "false",
                        kPostUnattended, 0, kCertificate, "\r\n\r\nPost once from the menu to review the certificate.",
@@ -539,6 +542,154 @@ INSTANTIATE_TEST_SUITE_P(
                  nullptr, true}),
     [](const ::testing::TestParamInfo<SftpCase> &info) { return std::string(info.param.name); });
 
+// Daemons that require a data connection to resume the control connection's TLS session,
+// which Wine never does: the posting fails after the server has truncated the target. The
+// old line is written first through a daemon of the same home that does not require it
+// (seed), or straight into the home when the daemon runs as root.
+struct ReuseCase {
+    const char *name;
+    const char *host, *daemon;
+    const char *seed;       // a host that posts the old line, or null
+    const char *boxText;    // what the box holds (a regular expression)
+    bool answersAfter;      // the session goes on after the failure (vsftpd ends it)
+};
+
+void PrintTo(const ReuseCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class ReuseRequiredTest : public DaemonPostTest, public ::testing::WithParamInterface<ReuseCase> {
+protected:
+    void SetUp() override
+    {
+        OvraTest::SetUp();
+        struct hostent *entry = gethostbyname(GetParam().host);
+        if (entry == nullptr || !Reachable(inet_ntoa(*(struct in_addr *)entry->h_addr_list[0])))
+            GTEST_SKIP() << "no daemon of tests/servers answers as " << GetParam().host << " here";
+        static bool trusted = TrustTestAuthority();
+        ASSERT_TRUE(trusted);
+        WriteIni("Settings", "SecureFtp", "true");
+        WriteIni("Settings", "Timezone", "EST");
+        WriteLogin(GetParam().host, kUser, kPassword);
+    }
+
+    // The old line, as the daemon's account owns it; what it holds.
+    std::string SeedOldLine()
+    {
+        const ReuseCase &c = GetParam();
+        RemoveStored(".project", c.daemon);
+        if (c.seed == nullptr) {
+            std::ofstream(HomePath(".project", c.daemon), std::ios::binary) << "OVRA OFF Mon Dec 07 18:02:11 2026 EST\r\n";
+        } else {
+            lstrcpyA(g_LoginInfo.host, c.seed);
+            Command(IDM_POST_OFF);
+            ExpectNoBox();
+        }
+        lstrcpyA(g_LoginInfo.host, c.host);
+        return Stored(".project", c.daemon);
+    }
+
+    void PostOnExpectingTheBox()
+    {
+        Command(IDM_POST_ON);
+        auto seen = boxes.Take();
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_TRUE(std::regex_search(seen[0].text, std::regex(GetParam().boxText))) << seen[0].text;
+    }
+};
+
+TEST_P(ReuseRequiredTest, TheOldLineSurvivesOnlyWhenReplacedSafely)
+{
+    const ReuseCase &c = GetParam();
+    ASSERT_EQ(0, StartApp());
+    // Stored in place, the file is gone before the transfer fails.
+    WriteIni("Settings", "SafeReplace", "false");
+    std::string old = SeedOldLine();
+    ASSERT_TRUE(std::regex_match(old, std::regex(OffPattern("EST")))) << old;
+    PostOnExpectingTheBox();
+    EXPECT_EQ("", Stored(".project", c.daemon));
+    // Replaced safely (Secure FTP's default): the old line stays, and where the server still
+    // answers nothing is left beside it.
+    WriteIni("Settings", "SafeReplace", "");
+    old = SeedOldLine();
+    PostOnExpectingTheBox();
+    EXPECT_EQ(old, Stored(".project", c.daemon));
+    if (c.answersAfter) {
+        EXPECT_EQ("<missing>", Stored(".project.ovra-new", c.daemon));
+    }
+    ExpectIdle();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, ReuseRequiredTest,
+    ::testing::Values(
+        ReuseCase{"VsftpdStock", "stock.ovra.test", "vsftpd", "vsftps.ovra.test",
+                  "522 SSL connection failed: session reuse required", false},
+        ReuseCase{"ProftpdDefault", "reuse.ovra.test", "ftps-reuse", nullptr,
+                  // The data connection's reset and the 425 race.
+                  "^(425 Unable to build data connection|\\[10054\\] Connection reset by peer)", true}),
+    [](const ::testing::TestParamInfo<ReuseCase> &info) { return std::string(info.param.name); });
+
+// vsftpd's stock umask makes a new .project 0600, which the finger daemon (running as
+// nobody) cannot read: the check after posting says so, and readable files cure it.
+TEST_F(DaemonPostTest, CheckAfterPostingFindsTheFileUnreadableUntilMadeReadable)
+{
+    struct hostent *entry = gethostbyname("umask.ovra.test");
+    if (entry == nullptr || !Reachable(inet_ntoa(*(struct in_addr *)entry->h_addr_list[0])))
+        GTEST_SKIP() << "no vsftpd of tests/servers answers as umask.ovra.test here";
+    static bool trusted = TrustTestAuthority();
+    ASSERT_TRUE(trusted);
+    WriteLogin("umask.ovra.test", kUser, kPassword);
+    WriteIni("Settings", "SecureFtp", "true");
+    WriteIni("Settings", "CheckSeen", "true");
+    ASSERT_EQ(0, StartApp());
+    for (const char *readable : {"false", "true"}) {
+        RemoveStored(".project", "vsftpd");
+        WriteIni("Settings", "ReadableFiles", readable);
+        Command(IDM_POST_ON);
+        auto seen = boxes.Take();
+        ExpectStored(".project", OnPattern("EST"), "vsftpd");
+        if (readable[0] == 't') {
+            for (const SeenBox &box : seen)
+                ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+            continue;
+        }
+        ASSERT_EQ(1u, seen.size());
+        EXPECT_EQ("Ovra Check", seen[0].caption);
+        EXPECT_EQ("Finger shows no Project for ovra@umask.ovra.test: the finger server cannot read "
+                  "the file. Turning on \"Make the posted files readable by everyone\" in Settings > "
+                  "Connection may help.", seen[0].text);
+    }
+    ExpectIdle();
+}
+
+// A server that speaks TLS from the first byte, on a port of its own named with the host:
+// without Implicit TLS it is named after 15 s of silence, by its answer to a TLS hello; with
+// the switch the line is stored.
+TEST_F(DaemonPostTest, ImplicitTlsServerIsNamedThenReachedWithItsSwitch)
+{
+    struct hostent *entry = gethostbyname("implicit.ovra.test");
+    if (entry == nullptr)
+        GTEST_SKIP() << "no vsftpd of tests/servers answers as implicit.ovra.test here";
+    static bool trusted = TrustTestAuthority();
+    ASSERT_TRUE(trusted);
+    RemoveStored(".project", "vsftpd");
+    WriteLogin("implicit.ovra.test:2990", kUser, kPassword);
+    WriteIni("Settings", "PassiveMode", "true");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("The server sent no greeting within 15 seconds, but answers TLS: it speaks TLS from the "
+              "first byte.\r\n\r\nTurning on Implicit TLS in Settings > Connection may help.", seen[0].text);
+    WriteIni("Settings", "ImplicitTls", "true");
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectStored(".project", OnPattern("EST"), "vsftpd");
+    ExpectIdle();
+}
+
 TEST_F(DaemonPostTest, PasswordWithIacBytesLogsIn)
 {
     // Sent as they stand, 0xFF 0xFB would be a Telnet command that the daemon takes out.
@@ -583,6 +734,12 @@ struct FtpScript {
     std::string stor = "150 go ahead\r\n";
     std::string stored = "226 done\r\n";
     std::string quit = "221 bye\r\n";
+    std::string pasv;  // refused unless set
+    std::string rnfr = "350 go on\r\n";
+    std::string rnto = "250 renamed\r\n";
+    std::string dele = "250 deleted\r\n";
+    std::string site = "200 SITE CHMOD done\r\n";
+    bool connects = true;  // the data connection after 150
 };
 
 // Plays an FTP server until QUIT or until the client goes away; the data of every STOR
@@ -601,6 +758,11 @@ void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::strin
         else if (word == "PORT") reply = &script.port, portLine = line;
         else if (word == "STOR") reply = &script.stor;
         else if (word == "QUIT") reply = &script.quit;
+        else if (word == "PASV" && !script.pasv.empty()) reply = &script.pasv;
+        else if (word == "RNFR") reply = &script.rnfr;
+        else if (word == "RNTO") reply = &script.rnto;
+        else if (word == "DELE") reply = &script.dele;
+        else if (word == "SITE") reply = &script.site;
         if (reply == nullptr) {
             control.Send("502 not here\r\n");
             continue;
@@ -608,7 +770,7 @@ void PlayFtp(ScriptedPeer &peer, const FtpScript &script, std::vector<std::strin
         control.Send(*reply);
         if (word == "QUIT")
             return;
-        if (word == "STOR" && reply->rfind("150", 0) == 0) {
+        if (word == "STOR" && reply->rfind("150", 0) == 0 && script.connects) {
             PeerConnection channel = peer.ConnectToPort(portLine);
             data->push_back(channel.ReadAll());
             control.Send(script.stored);
@@ -741,10 +903,99 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"QuitRefused", [](FtpScript *s) { s->quit = "500 what?\r\n"; },
                     "500 what?\r\n",
                     {"USER ovra", "PASS secret", "PORT", "STOR .project", "QUIT"}, 1, "failed at QUIT: 500 what?"},
+        // The old line stays: the temporary file goes, the target was never touched.
+        FailureCase{"SafeReplaceDeletesWhatFailed", [](FtpScript *s) {
+                        s->stored = "451 local error\r\n";
+                        WriteIni("Settings", "SafeReplace", "true");
+                    }, "451 local error\r\n",
+                    {"USER ovra", "PASS secret", "PORT", "STOR .project.ovra-new",
+                     "DELE .project.ovra-new"}, 1, "failed at STOR: 451 local error"},
+        FailureCase{"DataConnectionNeverComes", [](FtpScript *s) { s->connects = false; },
+                    "The server's data connection did not arrive.\r\n\r\nTurning on Passive mode "
+                    "in Settings > Connection may help.", kStore, 0,
+                    "failed at STOR: The server's data connection did not arrive."},
         FailureCase{"MultiLineReplyShownWhole",
                     [](FtpScript *s) { s->pass = "530-No.\r\n530-Really not.\r\n530 Bye.\r\n"; },
                     "530-No.\r\n530-Really not.\r\n530 Bye.\r\n", kLogin, 0, "failed at PASS: 530-No."}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return std::string(info.param.name); });
+
+// Stored beside, made readable, renamed over; a server that will not rename over an
+// existing file gets the plain STOR after the temporary file has gone.
+TEST_F(ScriptedPostTest, SafeReplaceRenamesOverTheFileOrStoresInPlace)
+{
+    WriteIni("Settings", "SafeReplace", "true");
+    WriteIni("Settings", "ReadableFiles", "true");
+    for (bool refused : {false, true}) {
+        std::string host = NextAddress();
+        ScriptedPeer peer(host.c_str(), kFtpPort);
+        ASSERT_TRUE(peer.listening());
+        FtpScript script;
+        if (refused)
+            script.rnto = "553 file exists\r\n";
+        std::vector<std::string> data;
+        peer.Start([&](ScriptedPeer &p) { PlayFtp(p, script, &data); });
+        if (!refused)
+            StartWithLogin(host);
+        lstrcpynA(g_LoginInfo.host, host.c_str(), sizeof g_LoginInfo.host);
+        Command(IDM_POST_ON);
+        ASSERT_TRUE(peer.Join());
+        for (const SeenBox &box : boxes.Take())
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+        std::vector<std::string> transcript;
+        for (const std::string &line : peer.Transcript())
+            transcript.push_back(line.rfind("PORT ", 0) == 0 ? "PORT" : line);
+        std::vector<std::string> expected = {"USER ovra", "PASS secret", "PORT",
+            "STOR .project.ovra-new", "SITE CHMOD 644 .project.ovra-new",
+            "RNFR .project.ovra-new", "RNTO .project"};
+        if (refused)
+            expected.insert(expected.end(), {"DELE .project.ovra-new", "PORT", "STOR .project",
+                                             "SITE CHMOD 644 .project"});
+        expected.push_back("QUIT");
+        EXPECT_EQ(expected, transcript) << (refused ? "RNTO refused" : "renamed");
+        EXPECT_EQ(refused ? 2u : 1u, data.size());
+    }
+    ExpectIdle();
+}
+
+// A 227 naming a port whose backlog is full, so that a connection there never completes:
+// after the data connection's limit, the box names the address instead of a bare code.
+TEST_F(ScriptedPostTest, PassiveDataAddressThatNeverAnswersIsNamed)
+{
+    WriteIni("Settings", "PassiveMode", "true");
+    std::string host = NextAddress();
+    struct sockaddr_in data = {};
+    data.sin_family = AF_INET;
+    data.sin_port = htons(2122);
+    data.sin_addr.s_addr = inet_addr(host.c_str());
+    SOCKET full = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    ASSERT_EQ(0, bind(full, (struct sockaddr *)&data, sizeof data));
+    ASSERT_EQ(0, listen(full, 0));
+    std::vector<SOCKET> fillers;
+    for (int i = 0; i < 2; i++) {
+        SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        u_long nonBlocking = 1;
+        ioctlsocket(s, FIONBIO, &nonBlocking);
+        connect(s, (struct sockaddr *)&data, sizeof data);
+        fillers.push_back(s);
+    }
+    ScriptedPeer peer(host.c_str(), kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    FtpScript script;
+    script.pasv = "227 Entering Passive Mode (10,9,8,7,8,74)\r\n";
+    std::vector<std::string> stored;
+    peer.Start([&](ScriptedPeer &p) { PlayFtp(p, script, &stored); });
+    StartWithLogin(host);
+    Command(IDM_POST_ON);
+    ASSERT_TRUE(peer.Join());
+    for (SOCKET s : fillers)
+        closesocket(s);
+    closesocket(full);
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Could not connect to the data address " + host + ":2122 that the server named.\r\n\r\n"
+              "Turning off Passive mode in Settings > Connection may help.", seen[0].text);
+    ExpectIdle();
+}
 
 TEST_F(ScriptedPostTest, AutoPostOnWithTheServerDownStillSetsTheFlag)
 {

@@ -1,0 +1,53 @@
+#include "post/check.h"
+
+#include <string.h>
+
+// The length of the line at text, without its CR or LF.
+static size_t LineLength(const char *text, const char *end)
+{
+    const char *p = text;
+    while (p < end && *p != '\r' && *p != '\n')
+        p++;
+    return (size_t)(p - text);
+}
+
+static const char *NextLine(const char *text, const char *end)
+{
+    const char *p = text + LineLength(text, end);
+    if (p < end && *p == '\r')
+        p++;
+    if (p < end && *p == '\n')
+        p++;
+    return p;
+}
+
+static const char *FindProject(const char *answer, const char *end)
+{
+    static const char kLabel[] = "Project:";
+    const size_t labelLength = sizeof kLabel - 1;
+    for (const char *line = answer; line < end; line = NextLine(line, end)) {
+        if ((size_t)(end - line) >= labelLength && memcmp(line, kLabel, labelLength) == 0)
+            return line + labelLength;
+    }
+    return nullptr;
+}
+
+SeenVerdict JudgeFingerAnswer(const char *answer, size_t length, const char *posted)
+{
+    const char *end = answer + length;
+    const char *text = FindProject(answer, end);
+    if (text == nullptr)
+        return kSeenNoProject;
+    while (text < end && *text == ' ')
+        text++;
+    if (LineLength(text, end) == 0)
+        text = NextLine(text, end);
+    size_t shown = LineLength(text, end);
+    size_t wanted = LineLength(posted, posted + strlen(posted));
+    if (shown == 0)
+        return kSeenEmpty;
+    if (shown == wanted + 2 && memcmp(text + wanted, "^M", 2) == 0 &&
+        memcmp(text, posted, wanted) == 0)
+        return kSeenCarriageReturn;
+    return shown == wanted && memcmp(text, posted, wanted) == 0 ? kSeenAsPosted : kSeenOther;
+}

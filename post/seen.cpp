@@ -1,0 +1,66 @@
+#include "post/seen.h"
+
+#include "app/appstate.h"
+#include "app/message.h"
+#include "net/connect.h"
+#include "net/exchange.h"
+#include "net/ftp.h"
+#include "net/netio.h"
+#include "net/report.h"
+#include "post/check.h"
+#include "res/resource.h"
+
+enum { kSeenAnswerSize = 4096, kSeenTextSize = 320 };
+
+// The daemon's whole answer: its length, or -1 (code set).
+static int FingerAnswer(SOCKET s, const char *user, char *answer)
+{
+    char request[kReplySize];
+    wsprintfA(request, "%s\r\n", user);
+    if (NetSendAll(s, request, lstrlenA(request)) == SOCKET_ERROR)
+        return -1;
+    int length = 0, count;
+    while (length < kSeenAnswerSize &&
+           (count = NetRecv(s, answer + length, kSeenAnswerSize - length)) > 0)
+        length += count;
+    return count < 0 ? -1 : length;
+}
+
+static void ShowSeen(UINT textId, const char *user, const char *host)
+{
+    char format[kSeenTextSize], who[kReplySize], text[kSeenTextSize + kReplySize];
+    LoadMessageText(textId, format, sizeof format);
+    wsprintfA(who, "%s@%s", user, host);
+    wsprintfA(text, format, who);
+    ShowText(MB_ICONWARNING, IDS_SEEN_CAPTION, text, g_hMainWindow);
+}
+
+static const UINT kVerdictText[] = {0, IDS_SEEN_NO_PROJECT, IDS_SEEN_CR, IDS_SEEN_EMPTY,
+                                    IDS_SEEN_OTHER};
+
+void CheckWhatOthersSee(const char *user, const char *host, const char *posted)
+{
+    char answer[kSeenAnswerSize];
+    BeginExchange();
+    NetLimitWaits(kDataWaitLimit);
+    SOCKET s = TryConnectService("tcp", "finger", host);
+    if (s == INVALID_SOCKET) {
+        if (NetWaitFailed(WSAGetLastError())) {
+            ReportWinsockError();
+            return;
+        }
+        EndExchangeQuietly();
+        ShowSeen(IDS_SEEN_NO_FINGER, user, host);
+        return;
+    }
+    int length = FingerAnswer(s, user, answer);
+    if (length < 0 || NetClose(s) != 0) {
+        ReportWinsockError();
+        return;
+    }
+    NetLimitWaits(0);
+    EndExchange();
+    SeenVerdict verdict = JudgeFingerAnswer(answer, (size_t)length, posted);
+    if (verdict != kSeenAsPosted)
+        ShowSeen(kVerdictText[verdict], user, host);
+}
