@@ -4,6 +4,7 @@
 #include "app/ctl3d.h"
 #include "app/handover.h"
 #include "app/help.h"
+#include "app/presencewindow.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "post/post.h"
@@ -52,6 +53,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
     }
     LoadLoginInfo(loginInfo);
     CreateOutputPane(g_hMainWindow);
+    StartPresence(g_hMainWindow);
     *autoPostFlag = ReadSettingInt(kAutoPost);
     if (*autoPostFlag == 1) {
         IssueCommand(IDM_POST_ON);
@@ -136,11 +138,24 @@ static bool MayAskUser(LPARAM lParam)
     return LOWORD(lParam) != kPostUnattended && !InSendMessage() && !RunningHandedOver();
 }
 
+// The user's own posting: its end tells presence whether the status now follows the user.
+static void PostOwnStatus(WPARAM command, LPARAM lParam)
+{
+    int result = PostStatus((int)command, g_LoginInfo, MayAskUser(lParam));
+    UserPostingEnded(g_hMainWindow, command == IDM_POST_ON, result);
+}
+
+static void RunPresenceDialog(void)
+{
+    if (RunDialog(0, PresenceBox, "Presence", g_hMainWindow) == IDOK)
+        ApplyPresenceSettings(g_hMainWindow);
+}
+
 static void RunCommand(WPARAM command, LPARAM lParam)
 {
     switch (command) {
-    case IDM_POST_ON:       PostStatus(IDM_POST_ON, g_LoginInfo, MayAskUser(lParam)); break;
-    case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo, MayAskUser(lParam)); break;
+    case IDM_POST_ON:       PostOwnStatus(IDM_POST_ON, lParam); break;
+    case IDM_POST_OFF:      PostOwnStatus(IDM_POST_OFF, lParam); break;
     case IDM_FINGER:        RunDialog(0, FingerBox, "Finger", g_hOutputPane); break;
     case IDM_WEB:           RunDialog(0, WebBox, "Web", g_hOutputPane); break;
     case IDM_HELP_CONTENTS: ShowHelp(false); break;
@@ -155,6 +170,7 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_TIME_ZONE:     RunDialog(0, TimezoneBox, "Timezone", g_hMainWindow); break;
     case IDM_UPLOAD_FILES:  RunDialog(0, UploadFileBox, "UploadFile", g_hMainWindow); break;
     case IDM_CONNECTION:    RunDialog(0, ConnectionBox, "Connection", g_hMainWindow); break;
+    case IDM_PRESENCE:      RunPresenceDialog(); break;
     }
 }
 
@@ -172,6 +188,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         InitMainWindow(&g_AutoPostFlag, &g_LoginInfo);
         return 0;
     case WM_DESTROY:
+        StopPresence(window);
         Ctl3dStop(g_hInstance);
         ExitMainWindow(g_AutoPostFlag);
         DropQueuedCommands();  // those handed over meanwhile too
@@ -195,8 +212,20 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         RunQueuedCommands(window, RunCommand);
         return 0;
     case WM_TIMER:
-        WatchdogExpired();
+        if (wParam == kPresenceTimerId)
+            PresenceTimer(window);
+        else
+            WatchdogExpired();
         return 0;
+    case WM_PRESENCE:
+        RunPresence(window);
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+        PresenceSessionChange(window, wParam);
+        return 0;
+    case WM_POWERBROADCAST:
+        PresencePowerEvent(window, wParam);
+        return TRUE;
     case WM_USER:
         SetBusyCursor(wParam);
         return 0;

@@ -21,16 +21,11 @@ void PresenceUserPosted(Presence *p, bool on, bool succeeded, uint32_t now)
     p->failures = 0;
     p->stopped = false;
     p->failureToShow = false;
-    if (!on) {
-        p->following = false;
-        p->posted = succeeded ? kPostedOff : kPostedUnknown;
-        return;
-    }
-    p->posted = succeeded ? kPostedOn : kPostedUnknown;
-    if (succeeded) {
-        p->following = true;
+    // A failed posting of the user's leaves the server's state unknown: nothing follows it.
+    p->following = on && succeeded;
+    p->posted = !succeeded ? kPostedUnknown : on ? kPostedOn : kPostedOff;
+    if (p->following)
         Restart(p, now);
-    }
 }
 
 void PresenceSetReason(Presence *p, unsigned reason, bool holds, uint32_t now)
@@ -56,6 +51,7 @@ void PresenceResumed(Presence *p, uint32_t now)
 void PresenceSettingsChanged(Presence *p)
 {
     p->stopped = false;
+    p->failureToShow = false;
     p->failures = 0;
 }
 

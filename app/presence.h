@@ -35,13 +35,13 @@ struct Presence {
 };
 
 // The user's own posting (menu, Auto Post, a word) ended: an On that succeeded starts
-// following, any Off stops it.
+// following; an Off, or any failure, stops it.
 void PresenceUserPosted(Presence *p, bool on, bool succeeded, uint32_t now);
 void PresenceSetReason(Presence *p, unsigned reason, bool holds, uint32_t now);
 // Back from sleep: the exchange frozen by it has been ended, the server's state is unknown,
 // and the back-off starts again.
 void PresenceResumed(Presence *p, uint32_t now);
-// A setting changed: a permanent failure no longer stops the postings.
+// A setting changed: a permanent failure no longer stops the postings (nor waits to be shown).
 void PresenceSettingsChanged(Presence *p);
 // What to do now. *waitMs: when to ask again at the latest, 0 when only an event can change
 // the answer. A posting returned counts as running until PresencePosted.

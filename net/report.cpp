@@ -15,7 +15,34 @@ static void LoadLine(UINT id, char *text)
     LoadMessageText(id, text, kMessageLineSize);
 }
 
-enum { kHintedSize = kReplySize + kMessageLineSize + 8 };
+enum { kHintedSize = sizeof(QuietFailure::text) };
+
+static struct {
+    bool on;
+    QuietFailure kept;
+} quiet;
+
+void SetQuietReports(bool on)
+{
+    quiet.on = on;
+    if (on)
+        quiet.kept = {};
+}
+
+const QuietFailure *KeptFailure(void)
+{
+    return &quiet.kept;
+}
+
+static void ShowFailureBox(UINT captionId, const char *text)
+{
+    if (!quiet.on) {
+        ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
+        return;
+    }
+    quiet.kept.caption = captionId;
+    lstrcpynA(quiet.kept.text, text, sizeof quiet.kept.text);
+}
 
 // text as it came, then the hint on a line of its own after a blank line.
 static void AddHint(const char *text, UINT hintId, char *out)
@@ -36,6 +63,7 @@ static void AddHint(const char *text, UINT hintId, char *out)
 int ReportWinsockError(UINT hintId)
 {
     int code = WSAGetLastError();
+    quiet.kept.socketError = code;
     if (code == kNetAbandoned)
         return -1;
     EndExchange();
@@ -43,7 +71,7 @@ int ReportWinsockError(UINT hintId)
     LoadLine((UINT)code, text);
     if (hintId != 0)
         AddHint(text, hintId, hinted);
-    ShowText(MB_ICONERROR, IDS_WINSOCK_ERROR, hintId != 0 ? hinted : text, g_hMainWindow);
+    ShowFailureBox(IDS_WINSOCK_ERROR, hintId != 0 ? hinted : text);
     NetRestart();
     return -1;
 }
@@ -51,7 +79,7 @@ int ReportWinsockError(UINT hintId)
 int ReportFailureText(UINT captionId, const char *text)
 {
     EndExchange();
-    ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
+    ShowFailureBox(captionId, text);
     if (NetRestart() != 0)
         return ReportWinsockError();
     return -1;
@@ -75,6 +103,8 @@ int ReportRefusedText(UINT textId)
 
 int ReportServerError(const char *reply, UINT hintId)
 {
+    quiet.kept.fromServer = true;
+    lstrcpynA(quiet.kept.reply, reply, sizeof quiet.kept.reply);
     // A server that closed before sending anything would give an empty box.
     char noReply[kMessageLineSize];
     if (reply[0] == '\0') {

@@ -19,6 +19,7 @@
 #define IDM_TIME_ZONE      114
 #define IDM_UPLOAD_FILES   115
 #define IDM_CONNECTION     116
+#define IDM_PRESENCE       117
 
 // Dialog controls (every dialog numbers its own from 101)
 #define IDC_STATIC         -1
@@ -35,6 +36,11 @@
 #define IDC_SECURE_FTP     101
 #define IDC_PASSIVE_MODE   102
 #define IDC_WEB_HTTP10     103
+#define IDC_OFF_WHEN_LOCKED 101
+#define IDC_OFF_WHEN_ASLEEP 102
+#define IDC_IDLE_MINUTES   103
+#define IDC_TRAY_ICON      104
+#define IDC_START_AT_LOGON 105
 
 // String table
 #define IDS_APP_TITLE      1
@@ -67,6 +73,7 @@
 #define IDS_HELP_UNAVAILABLE 41
 #define IDS_DATA_OTHERS_ONLY 69
 #define IDS_HINT_HTTP10    180
+#define IDS_LOGON_UNSAVED  100  // the Run key could not be written
 #define IDS_WEB_FROM       181  // format: one %s, an address
 
 // The product token web queries send as their User-Agent; it follows the version resource.

@@ -27,6 +27,11 @@ enum Setting {
     kUploadFile2Name,
     kTimezone,         // the status line's zone text
     kAutoPost,         // 1: post On at start and Off at the end
+    // Settings > Presence: the status follows the user once an On of theirs succeeded.
+    kOffWhenLocked,    // Off while the session is locked or disconnected
+    kOffWhenAsleep,    // Off when the computer suspends
+    kIdleMinutes,      // Off after that many minutes without input; 0: never
+    kTrayIcon,         // an icon in the notification area
     kSettingCount
 };
 
@@ -53,6 +58,10 @@ inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kUploadFile2Name */ {"UploadFile2Name", "public_html/ovra.txt", true},
     /* kTimezone */        {"Timezone", "", true},
     /* kAutoPost */        {"AutoPost", "0", false},
+    /* kOffWhenLocked */   {"OffWhenLocked", "false", false},
+    /* kOffWhenAsleep */   {"OffWhenAsleep", "false", false},
+    /* kIdleMinutes */     {"IdleMinutes", "0", false},
+    /* kTrayIcon */        {"TrayIcon", "false", false},
 };
 
 inline constexpr UploadTarget kUploadTargets[kTargetCount] = {

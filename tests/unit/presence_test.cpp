@@ -7,7 +7,7 @@
 
 namespace {
 
-enum Event { kFollow, kUserOff, kLock, kUnlock, kSuspend, kResume, kIdle, kBack, kDone,
+enum Event { kFollow, kUserOff, kFailedOn, kLock, kUnlock, kSuspend, kResume, kIdle, kBack, kDone,
              kTransient, kPermanent, kSettings, kAsk };
 
 struct Step {
@@ -28,6 +28,7 @@ void Apply(Presence *p, const Step &s, uint32_t now)
     switch (s.event) {
     case kFollow:    PresenceUserPosted(p, true, true, now); break;
     case kUserOff:   PresenceUserPosted(p, false, true, now); break;
+    case kFailedOn:  PresenceUserPosted(p, true, false, now); break;
     case kLock:      PresenceSetReason(p, kAwayLocked, true, now); break;
     case kUnlock:    PresenceSetReason(p, kAwayLocked, false, now); break;
     case kSuspend:   PresenceSetReason(p, kAwayAsleep, true, now); break;
@@ -58,6 +59,8 @@ const Scenario kScenarios[] = {
       {1400, kUnlock}, {1500, kAsk, W, 0}, {1600, kDone}, {1600, kAsk, W, 4800},
       {6400, kAsk, On, 0}}},
     {"AManualOffStopsFollowing", 0, {{0, kFollow}, {10, kUserOff}, {20, kLock}, {30, kAsk, W, 0}}},
+    {"AFailedOnOfTheUsersStopsFollowing", 0,
+     {{0, kFollow}, {10, kFailedOn}, {20, kLock}, {30, kAsk, W, 0}, {40, kUnlock}, {9000, kAsk, W, 0}}},
     {"TransientFailuresBackOffWhileTheStateHolds", 0,
      {{0, kFollow}, {10, kLock}, {10, kAsk, Off, 0}, {20, kTransient}, {20, kAsk, W, 5000},
       {5020, kAsk, Off, 0}, {5030, kTransient}, {5030, kAsk, W, 15000}, {20030, kAsk, Off, 0},

@@ -1,0 +1,189 @@
+// The status following its user: lock, sleep and idle fired at the real window (Wine never
+// delivers them itself), the postings checked at the real FTP daemon, and no box meanwhile.
+#include "app.h"
+#include "ftp_daemon.h"
+
+#include <wtsapi32.h>
+
+#include <regex>
+#include <thread>
+
+#include "app/appstate.h"
+#include "res/resource.h"
+
+namespace {
+
+using namespace daemon_ftp;
+
+const char kNobody[] = "127.0.1.30";  // nothing listens here: connections are refused
+
+class PresenceTest : public OvraTest {
+protected:
+    void SetUp() override
+    {
+        OvraTest::SetUp();
+        if (!Reachable())
+            GTEST_SKIP() << kNotRunning;
+        RemoveStored(".project");
+        WriteLogin(kAddress, kUser, kPassword);
+        WriteIni("Settings", "Timezone", "EST");
+    }
+
+    // Started, and following after the user's On.
+    void StartFollowing()
+    {
+        ASSERT_EQ(0, StartApp());
+        Command(IDM_POST_ON);
+        ASSERT_TRUE(Holds(OnPattern("EST"), 0));
+    }
+
+    static bool Holds(const std::string &pattern, DWORD withinMs)
+    {
+        std::regex wanted(pattern);
+        auto matches = [&] { return std::regex_match(Stored(".project"), wanted); };
+        return withinMs == 0 ? matches() : PumpUntil(matches, withinMs);
+    }
+
+    // The message as Windows sends it, from another thread, with this one dispatching.
+    static void SendFromThread(UINT message, WPARAM wParam)
+    {
+        HWND window = g_hMainWindow;
+        bool done = false;
+        std::thread sender([&] {
+            SendMessageA(window, message, wParam, 0);
+            done = true;
+        });
+        PumpUntil([&] { return done; }, 10000);
+        sender.join();
+    }
+
+    static void Pump(DWORD ms)
+    {
+        PumpUntil([] { return false; }, ms);
+    }
+
+    void ExpectNoBox()
+    {
+        for (const SeenBox &box : boxes.Take())
+            ADD_FAILURE() << "box " << box.caption << ": " << box.text;
+    }
+};
+
+TEST_F(PresenceTest, WithTheSettingsOffLockAndSuspendPostNothing)
+{
+    StartFollowing();
+    RemoveStored(".project");
+    SendFromThread(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK);
+    SendFromThread(WM_POWERBROADCAST, PBT_APMSUSPEND);
+    Pump(1500);
+    EXPECT_EQ("<missing>", Stored(".project"));
+    ExpectNoBox();
+}
+
+TEST_F(PresenceTest, LockPostsOffAtOnceAndUnlockOnOnlyAfterTheSettle)
+{
+    WriteIni("Settings", "OffWhenLocked", "true");
+    StartFollowing();
+    SendFromThread(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK);
+    EXPECT_TRUE(Holds(OffPattern("EST"), 10000));
+    // A flap, posted as Windows may post it: the On waits for 5 s of presence.
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    Pump(3000);
+    EXPECT_TRUE(Holds(OffPattern("EST"), 0));
+    EXPECT_TRUE(Holds(OnPattern("EST"), 10000));
+    ExpectNoBox();
+    ExpectIdle();
+    // The user's Off stops following: a lock posts nothing more.
+    Command(IDM_POST_OFF);
+    RemoveStored(".project");
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    Pump(1500);
+    EXPECT_EQ("<missing>", Stored(".project"));
+}
+
+TEST_F(PresenceTest, SuspendPostsOffAndResumeOnAfterTheSettle)
+{
+    WriteIni("Settings", "OffWhenAsleep", "true");
+    StartFollowing();
+    SendFromThread(WM_POWERBROADCAST, PBT_APMSUSPEND);
+    EXPECT_TRUE(Holds(OffPattern("EST"), 10000));
+    PostMessageA(g_hMainWindow, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_TRUE(Holds(OnPattern("EST"), 10000));
+    ExpectNoBox();
+}
+
+// The user's forgotten dialog does not hold back the Off: its modal loop runs the posting.
+TEST_F(PresenceTest, LockWhileADialogIsOpenPostsOffBeforeItCloses)
+{
+    WriteIni("Settings", "OffWhenLocked", "true");
+    StartFollowing();
+    bool offWhileOpen = false;
+    std::thread watcher;
+    boxes.OnDialog("Time Zone", [&](HWND dialog) {
+        PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+        watcher = std::thread([&offWhileOpen, dialog] {
+            std::regex off(OffPattern("EST"));
+            for (int i = 0; i < 200 && !offWhileOpen; i++) {
+                offWhileOpen = std::regex_match(Stored(".project"), off);
+                Sleep(50);
+            }
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+    });
+    Command(IDM_TIME_ZONE);
+    watcher.join();
+    EXPECT_TRUE(offWhileOpen);
+    ExpectNoBox();
+}
+
+TEST_F(PresenceTest, ARefusedOffIsRetriedQuietlyUntilTheServerAccepts)
+{
+    WriteIni("Settings", "OffWhenLocked", "true");
+    StartFollowing();
+    lstrcpyA(g_LoginInfo.host, kNobody);
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    Pump(2000);
+    EXPECT_TRUE(Holds(OnPattern("EST"), 0));
+    ExpectNoBox();
+    ExpectIdle();
+    lstrcpyA(g_LoginInfo.host, kAddress);
+    EXPECT_TRUE(Holds(OffPattern("EST"), 10000));
+    ExpectNoBox();
+}
+
+TEST_F(PresenceTest, A530ShowsOneBoxOnlyOnceTheUserIsBackAndStopsThePostings)
+{
+    WriteIni("Settings", "OffWhenLocked", "true");
+    StartFollowing();
+    lstrcpyA(g_LoginInfo.password, "wrong");
+    SendFromThread(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK);
+    Pump(3000);  // a login the daemon refuses takes it a moment
+    EXPECT_TRUE(boxes.Seen().empty()) << "a box while locked";
+    lstrcpyA(g_LoginInfo.password, kPassword);
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !boxes.Seen().empty(); }, 5000));
+    Pump(7000);  // no retry, no On, no second box
+    std::vector<SeenBox> seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Ovra FTP Error", seen[0].caption);
+    EXPECT_EQ(0u, seen[0].text.find("530")) << seen[0].text;
+    EXPECT_TRUE(Holds(OnPattern("EST"), 0));
+}
+
+TEST_F(PresenceTest, AMinuteWithoutInputPostsOffAndInputOnAgain)
+{
+    WriteIni("Settings", "IdleMinutes", "1");
+    StartFollowing();
+    EXPECT_TRUE(Holds(OffPattern("EST"), 75000));
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    move.mi.dx = 1;
+    ASSERT_EQ(1u, SendInput(1, &move, sizeof move));
+    EXPECT_TRUE(Holds(OnPattern("EST"), 12000));
+    ExpectNoBox();
+}
+
+}  // namespace
