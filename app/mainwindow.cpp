@@ -5,6 +5,7 @@
 #include "app/handover.h"
 #include "app/help.h"
 #include "app/presencewindow.h"
+#include "app/trayicon.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "post/post.h"
@@ -171,6 +172,7 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_UPLOAD_FILES:  RunDialog(0, UploadFileBox, "UploadFile", g_hMainWindow); break;
     case IDM_CONNECTION:    RunDialog(0, ConnectionBox, "Connection", g_hMainWindow); break;
     case IDM_PRESENCE:      RunPresenceDialog(); break;
+    case IDM_SHOW_OVRA:     RestoreMainWindow(g_hMainWindow); break;
     }
 }
 
@@ -196,6 +198,9 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(g_ExitCode);
         return 0;
     case WM_SIZE:
+        // With the icon on, a minimised window lives in the notification area.
+        if (wParam == SIZE_MINIMIZED && TrayIconShown())
+            ShowWindow(window, SW_HIDE);
         MoveWindow(g_hOutputPane, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
     case WM_SETFOCUS:
@@ -226,6 +231,9 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_POWERBROADCAST:
         PresencePowerEvent(window, wParam);
         return TRUE;
+    case WM_TRAY_ICON:
+        TrayIconEvent(window, lParam);
+        return 0;
     case WM_USER:
         SetBusyCursor(wParam);
         return 0;
@@ -234,5 +242,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             EndSession();
         return 0;
     }
+    if (IsTaskbarCreated(message))
+        PresenceTaskbarCreated(window);
     return DefWindowProcA(window, message, wParam, lParam);
 }

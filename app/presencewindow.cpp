@@ -7,13 +7,15 @@
 #include "app/message.h"
 #include "app/presence.h"
 #include "app/systemdll.h"
+#include "app/trayicon.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "post/post.h"
 #include "res/resource.h"
 #include "settings/values.h"
 
-enum : UINT { kPollPresentMs = 5000, kPollAwayMs = 1000, kBusyRetryMs = 1000 };
+enum : UINT { kPollPresentMs = 5000, kPollAwayMs = 1000, kBusyRetryMs = 1000,
+              kTrayRetryMs = 60000, kBalloonAtFailure = 3 };
 
 typedef BOOL(WINAPI *SessionRegister)(HWND, DWORD);
 typedef BOOL(WINAPI *SessionUnregister)(HWND);
@@ -23,7 +25,10 @@ static struct {
     bool offWhenLocked;
     bool offWhenAsleep;
     uint32_t idleMs;
+    bool trayIcon;
     bool sessionRegistered;
+    bool trayPending;         // the shell refused the icon at start: tried again for a minute
+    uint32_t trayRetryUntil;
 } presence;
 
 static void ReadPresenceSettings(void)
@@ -32,6 +37,7 @@ static void ReadPresenceSettings(void)
     presence.offWhenAsleep = ReadSwitch(kOffWhenAsleep);
     int minutes = ReadSettingInt(kIdleMinutes);
     presence.idleMs = minutes > 0 && minutes <= 10000 ? (uint32_t)minutes * 60000u : 0;
+    presence.trayIcon = ReadSwitch(kTrayIcon);
 }
 
 // A failure here is retried at logon and on the timer: at logon the session service may not
@@ -68,7 +74,7 @@ static void Schedule(HWND window, uint32_t waitMs)
     uint32_t period = 0;
     if (presence.idleMs != 0 && presence.state.following)
         period = (presence.state.reasons & kAwayIdle) != 0 ? kPollAwayMs : kPollPresentMs;
-    if (presence.offWhenLocked && !presence.sessionRegistered)
+    if ((presence.offWhenLocked && !presence.sessionRegistered) || presence.trayPending)
         period = kPollPresentMs;
     if (waitMs != 0 && (period == 0 || waitMs < period))
         period = waitMs < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : waitMs;
@@ -94,17 +100,81 @@ static void DropUnwatchedReasons(uint32_t now)
         PresenceSetReason(&presence.state, kAwayIdle, false, now);
 }
 
+static void ShowTip(HWND window, TrayState state, UINT formatId, const char *first,
+                    const char *second, const char *third)
+{
+    char format[kMessageLineSize], tip[1025];  // wsprintfA writes at most 1,024
+    LoadMessageText(formatId, format, sizeof format);
+    wsprintfA(tip, format, first, second, third);
+    SetTrayStatus(window, state, tip);
+}
+
+static void ClockText(uint32_t aheadMs, char *text)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    unsigned seconds = now.wHour * 3600u + now.wMinute * 60u + now.wSecond + aheadMs / 1000;
+    wsprintfA(text, "%02u:%02u", seconds / 3600 % 24, seconds / 60 % 60);
+}
+
+// What the world reads after a posting ended, on the icon; a streak of failures gets one
+// balloon (at its third, or at once when it stops the postings).
+static void ShowPostingEnded(HWND window, bool on, bool automatic, PostOutcome outcome)
+{
+    char clock[8], why[80];
+    ClockText(outcome == kPostTransient ? PresenceRetryDelay(presence.state.failures) : 0, clock);
+    if (outcome == kPostDone) {
+        ShowTip(window, on ? kTrayOn : kTrayOff, on ? IDS_TIP_ON : IDS_TIP_OFF, clock,
+                g_LoginInfo.host, nullptr);
+        return;
+    }
+    if (!automatic || outcome == kPostQuiet) {
+        ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr);
+        return;
+    }
+    const char *text = KeptFailure()->text;
+    int length = 0;
+    while (length < (int)sizeof why - 1 && text[length] != '\0' && text[length] != '\r' &&
+           text[length] != '\n')
+        length++;
+    lstrcpynA(why, text, length + 1);
+    bool stopped = outcome == kPostPermanent;
+    ShowTip(window, kTrayUnknown, stopped ? IDS_TIP_STOPPED : IDS_TIP_FAILED, on ? "On" : "Off",
+            why, clock);
+    if (stopped || presence.state.failures == kBalloonAtFailure)
+        ShowTrayBalloon(window, KeptFailure()->text);
+}
+
+static void ShowTrayIcon(HWND window)
+{
+    presence.trayPending = false;
+    if (!presence.trayIcon)
+        RemoveTrayIcon(window);
+    else if (!AddTrayIcon(window) && (int32_t)(presence.trayRetryUntil - Now()) > 0)
+        presence.trayPending = true;
+}
+
 void StartPresence(HWND window)
 {
     presence = {};
     ReadPresenceSettings();
     RegisterSession(window);
+    presence.trayRetryUntil = Now() + kTrayRetryMs;
+    ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr);
+    ShowTrayIcon(window);
+    Kick(window);
 }
 
 void StopPresence(HWND window)
 {
     KillTimer(window, kPresenceTimerId);
     UnregisterSession(window);
+    RemoveTrayIcon(window);
+}
+
+void PresenceTaskbarCreated(HWND window)
+{
+    ShowTrayIcon(window);
 }
 
 void ApplyPresenceSettings(HWND window)
@@ -116,12 +186,14 @@ void ApplyPresenceSettings(HWND window)
         UnregisterSession(window);
     DropUnwatchedReasons(Now());
     PresenceSettingsChanged(&presence.state);
+    ShowTrayIcon(window);
     Kick(window);
 }
 
 void UserPostingEnded(HWND window, bool on, int result)
 {
     PresenceUserPosted(&presence.state, on, result == 0, Now());
+    ShowPostingEnded(window, on, false, result == 0 ? kPostDone : kPostPermanent);
     Kick(window);
 }
 
@@ -173,6 +245,8 @@ void PresenceTimer(HWND window)
 {
     KillTimer(window, kPresenceTimerId);
     RegisterSession(window);
+    if (presence.trayPending)
+        ShowTrayIcon(window);
     PollIdle();
     RunPresence(window);
 }
@@ -192,7 +266,9 @@ static void RunAutomatic(WPARAM command, LPARAM)
     SetQuietReports(true);
     int result = PostStatus((int)command, g_LoginInfo, false);
     SetQuietReports(false);
-    PresencePosted(&presence.state, Outcome(result), Now());
+    PostOutcome outcome = Outcome(result);
+    PresencePosted(&presence.state, outcome, Now());
+    ShowPostingEnded(g_hMainWindow, command == IDM_POST_ON, true, outcome);
 }
 
 void RunPresence(HWND window)

@@ -17,6 +17,8 @@ enum {
 void StartPresence(HWND window);
 // WM_DESTROY, before the window goes: unregisters.
 void StopPresence(HWND window);
+// The taskbar was created again: the icon goes back on it.
+void PresenceTaskbarCreated(HWND window);
 // The Presence dialog ended with OK.
 void ApplyPresenceSettings(HWND window);
 // The user's own posting (menu, Auto Post, a word) ended with result (0: it succeeded).

@@ -20,6 +20,7 @@
 #define IDM_UPLOAD_FILES   115
 #define IDM_CONNECTION     116
 #define IDM_PRESENCE       117
+#define IDM_SHOW_OVRA      120  // the notification-area icon's menu
 
 // Dialog controls (every dialog numbers its own from 101)
 #define IDC_STATIC         -1
@@ -74,6 +75,11 @@
 #define IDS_DATA_OTHERS_ONLY 69
 #define IDS_HINT_HTTP10    180
 #define IDS_LOGON_UNSAVED  100  // the Run key could not be written
+#define IDS_TIP_ON         101  // the icon's tooltips: a time, a host
+#define IDS_TIP_OFF        102
+#define IDS_TIP_UNKNOWN    103
+#define IDS_TIP_FAILED     104  // "On" or "Off", why, the next try's time
+#define IDS_TIP_STOPPED    105  // "On" or "Off", why
 #define IDS_WEB_FROM       181  // format: one %s, an address
 
 // The product token web queries send as their User-Agent; it follows the version resource.
