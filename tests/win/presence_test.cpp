@@ -186,4 +186,45 @@ TEST_F(PresenceTest, AMinuteWithoutInputPostsOffAndInputOnAgain)
     ExpectNoBox();
 }
 
+// Explorer's tray window holds one child per icon; messages posted to it reach the program as
+// the icon's callbacks.
+HWND TrayIconWindow()
+{
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    return tray == nullptr ? nullptr : FindWindowExA(tray, nullptr, "__winex11_tray_icon", nullptr);
+}
+
+void Click(HWND icon, UINT down, UINT up)
+{
+    PostMessageA(icon, down, 0, MAKELPARAM(4, 4));
+    PostMessageA(icon, up, 0, MAKELPARAM(4, 4));
+}
+
+TEST_F(PresenceTest, TheIconHidesTheMinimisedWindowAClickRestoresItAndItsMenuPostsOff)
+{
+    WriteIni("Settings", "TrayIcon", "true");
+    StartFollowing();
+    HWND icon = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (icon = TrayIconWindow()) != nullptr; }, 10000));
+    ShowWindow(g_hMainWindow, SW_MINIMIZE);
+    EXPECT_FALSE(IsWindowVisible(g_hMainWindow));
+    Click(icon, WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(PumpUntil([] { return IsWindowVisible(g_hMainWindow) && !IsIconic(g_hMainWindow); },
+                          5000));
+    // The menu runs on this thread: another one chooses its second item, Post Off.
+    std::thread chooser([] {
+        HWND menu = nullptr;
+        for (int i = 0; i < 200 && menu == nullptr; i++, Sleep(50))
+            menu = FindWindowA("#32768", nullptr);
+        for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
+            PostMessageA(menu, WM_KEYDOWN, key, 0);
+    });
+    Click(icon, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    EXPECT_TRUE(Holds(OffPattern("EST"), 10000));
+    chooser.join();
+    ExpectNoBox();
+    StopApp();
+    EXPECT_TRUE(PumpUntil([] { return TrayIconWindow() == nullptr; }, 5000)) << "the icon stayed";
+}
+
 }  // namespace
