@@ -173,6 +173,7 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_CONNECTION:    RunDialog(0, ConnectionBox, "Connection", g_hMainWindow); break;
     case IDM_PRESENCE:      RunPresenceDialog(); break;
     case IDM_SHOW_OVRA:     RestoreMainWindow(g_hMainWindow); break;
+    case IDM_RETRY_NOW:     RetryPresenceNow(g_hMainWindow); break;
     }
 }
 

@@ -55,6 +55,13 @@ void PresenceSettingsChanged(Presence *p)
     p->failures = 0;
 }
 
+void PresenceRetryNow(Presence *p, uint32_t now)
+{
+    p->stopped = false;
+    p->failureToShow = false;
+    p->retryAt = now;
+}
+
 PresenceAction PresenceNext(Presence *p, uint32_t now, uint32_t *waitMs)
 {
     *waitMs = 0;

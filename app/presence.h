@@ -43,6 +43,8 @@ void PresenceSetReason(Presence *p, unsigned reason, bool holds, uint32_t now);
 void PresenceResumed(Presence *p, uint32_t now);
 // A setting changed: a permanent failure no longer stops the postings (nor waits to be shown).
 void PresenceSettingsChanged(Presence *p);
+// The user asked for the retry now (a permanent failure counts as a posting by hand).
+void PresenceRetryNow(Presence *p, uint32_t now);
 // What to do now. *waitMs: when to ask again at the latest, 0 when only an event can change
 // the answer. A posting returned counts as running until PresencePosted.
 PresenceAction PresenceNext(Presence *p, uint32_t now, uint32_t *waitMs);

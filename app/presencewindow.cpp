@@ -27,6 +27,7 @@ static struct {
     uint32_t idleMs;
     bool trayIcon;
     bool sessionRegistered;
+    bool frozen;              // the sleep froze the automatic posting: it ends quietly
     bool trayPending;         // the shell refused the icon at start: tried again for a minute
     uint32_t trayRetryUntil;
 } presence;
@@ -100,13 +101,39 @@ static void DropUnwatchedReasons(uint32_t now)
         PresenceSetReason(&presence.state, kAwayIdle, false, now);
 }
 
+enum {
+    kTipSize = 1025,  // wsprintfA writes at most 1,024 characters
+    kTipPrefix = 6,   // "Ovra: ", which the menu's line leaves out
+};
+
 static void ShowTip(HWND window, TrayState state, UINT formatId, const char *first,
-                    const char *second, const char *third)
+                    const char *second, const char *third, char *tip)
 {
-    char format[kMessageLineSize], tip[1025];  // wsprintfA writes at most 1,024
+    char format[kMessageLineSize];
     LoadMessageText(formatId, format, sizeof format);
     wsprintfA(tip, format, first, second, third);
     SetTrayStatus(window, state, tip);
+}
+
+// The Post menu ends, while automatic postings fail, with what failed and when it is tried
+// next, and Retry Now; a posting that succeeds takes the lines away.
+static void ShowFailureLines(HWND window, const char *text)
+{
+    HMENU post = GetSubMenu(GetMenu(window), 0);
+    for (int i = GetMenuItemCount(post) - 1; i >= 2; i--) {
+        if (GetMenuItemID(post, i) != IDM_RETRY_NOW)
+            continue;
+        for (int k = 0; k < 3; k++)
+            DeleteMenu(post, i - 2, MF_BYPOSITION);
+        break;
+    }
+    if (text == nullptr)
+        return;
+    char retry[kMessageLineSize];
+    LoadMessageText(IDS_RETRY_NOW, retry, sizeof retry);
+    AppendMenuA(post, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(post, MF_STRING | MF_GRAYED, 0, text);
+    AppendMenuA(post, MF_STRING, IDM_RETRY_NOW, retry);
 }
 
 static void ClockText(uint32_t aheadMs, char *text)
@@ -121,15 +148,16 @@ static void ClockText(uint32_t aheadMs, char *text)
 // balloon (at its third, or at once when it stops the postings).
 static void ShowPostingEnded(HWND window, bool on, bool automatic, PostOutcome outcome)
 {
-    char clock[8], why[80];
+    char clock[8], why[80], tip[kTipSize];
     ClockText(outcome == kPostTransient ? PresenceRetryDelay(presence.state.failures) : 0, clock);
     if (outcome == kPostDone) {
         ShowTip(window, on ? kTrayOn : kTrayOff, on ? IDS_TIP_ON : IDS_TIP_OFF, clock,
-                g_LoginInfo.host, nullptr);
+                g_LoginInfo.host, nullptr, tip);
+        ShowFailureLines(window, nullptr);
         return;
     }
     if (!automatic || outcome == kPostQuiet) {
-        ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr);
+        ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr, tip);
         return;
     }
     const char *text = KeptFailure()->text;
@@ -140,7 +168,8 @@ static void ShowPostingEnded(HWND window, bool on, bool automatic, PostOutcome o
     lstrcpynA(why, text, length + 1);
     bool stopped = outcome == kPostPermanent;
     ShowTip(window, kTrayUnknown, stopped ? IDS_TIP_STOPPED : IDS_TIP_FAILED, on ? "On" : "Off",
-            why, clock);
+            why, clock, tip);
+    ShowFailureLines(window, tip + kTipPrefix);
     if (stopped || presence.state.failures == kBalloonAtFailure)
         ShowTrayBalloon(window, KeptFailure()->text);
 }
@@ -160,7 +189,8 @@ void StartPresence(HWND window)
     ReadPresenceSettings();
     RegisterSession(window);
     presence.trayRetryUntil = Now() + kTrayRetryMs;
-    ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr);
+    char tip[kTipSize];
+    ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr, tip);
     ShowTrayIcon(window);
     Kick(window);
 }
@@ -187,6 +217,12 @@ void ApplyPresenceSettings(HWND window)
     DropUnwatchedReasons(Now());
     PresenceSettingsChanged(&presence.state);
     ShowTrayIcon(window);
+    Kick(window);
+}
+
+void RetryPresenceNow(HWND window)
+{
+    PresenceRetryNow(&presence.state, Now());
     Kick(window);
 }
 
@@ -222,9 +258,13 @@ void PresencePowerEvent(HWND window, WPARAM event)
         return;
     if (event == PBT_APMSUSPEND)
         PresenceSetReason(&presence.state, kAwayAsleep, true, Now());
-    else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND)
+    else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
         PresenceResumed(&presence.state, Now());
-    else
+        // Its connection is most likely dead: cut the wait rather than wait for the watchdog.
+        presence.frozen = presence.state.running;
+        if (presence.frozen)
+            NetCancelWait();
+    } else
         return;
     Kick(window);
 }
@@ -266,7 +306,8 @@ static void RunAutomatic(WPARAM command, LPARAM)
     SetQuietReports(true);
     int result = PostStatus((int)command, g_LoginInfo, false);
     SetQuietReports(false);
-    PostOutcome outcome = Outcome(result);
+    PostOutcome outcome = presence.frozen ? kPostQuiet : Outcome(result);
+    presence.frozen = false;
     PresencePosted(&presence.state, outcome, Now());
     ShowPostingEnded(g_hMainWindow, command == IDM_POST_ON, true, outcome);
 }

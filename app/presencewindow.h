@@ -21,6 +21,8 @@ void StopPresence(HWND window);
 void PresenceTaskbarCreated(HWND window);
 // The Presence dialog ended with OK.
 void ApplyPresenceSettings(HWND window);
+// Retry Now on the Post menu.
+void RetryPresenceNow(HWND window);
 // The user's own posting (menu, Auto Post, a word) ended with result (0: it succeeded).
 void UserPostingEnded(HWND window, bool on, int result);
 void PresenceSessionChange(HWND window, WPARAM event);

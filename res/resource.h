@@ -20,6 +20,7 @@
 #define IDM_UPLOAD_FILES   115
 #define IDM_CONNECTION     116
 #define IDM_PRESENCE       117
+#define IDM_RETRY_NOW      118  // after a failed automatic posting
 #define IDM_SHOW_OVRA      120  // the notification-area icon's menu
 
 // Dialog controls (every dialog numbers its own from 101)
@@ -80,6 +81,7 @@
 #define IDS_TIP_UNKNOWN    103
 #define IDS_TIP_FAILED     104  // "On" or "Off", why, the next try's time
 #define IDS_TIP_STOPPED    105  // "On" or "Off", why
+#define IDS_RETRY_NOW      106
 #define IDS_WEB_FROM       181  // format: one %s, an address
 
 // The product token web queries send as their User-Agent; it follows the version resource.

@@ -8,7 +8,7 @@
 namespace {
 
 enum Event { kFollow, kUserOff, kFailedOn, kLock, kUnlock, kSuspend, kResume, kIdle, kBack, kDone,
-             kTransient, kPermanent, kSettings, kAsk };
+             kTransient, kPermanent, kSettings, kRetryNow, kAsk };
 
 struct Step {
     uint32_t at;  // ms on the fake clock
@@ -39,6 +39,7 @@ void Apply(Presence *p, const Step &s, uint32_t now)
     case kTransient: PresencePosted(p, kPostTransient, now); break;
     case kPermanent: PresencePosted(p, kPostPermanent, now); break;
     case kSettings:  PresenceSettingsChanged(p); break;
+    case kRetryNow:  PresenceRetryNow(p, now); break;
     case kAsk:       break;
     }
 }
@@ -73,6 +74,10 @@ const Scenario kScenarios[] = {
      {{0, kFollow}, {10, kLock}, {10, kAsk, Off, 0}, {20, kPermanent}, {30, kAsk, W, 0},
       {40, kUnlock}, {40, kAsk, Box, 0}, {50, kAsk, W, 0}, {60000, kAsk, W, 0},
       {60010, kSettings}, {60010, kAsk, On, 0}}},
+    {"RetryNowCutsTheWaitAndLiftsAStop", 0,
+     {{0, kFollow}, {10, kLock}, {10, kAsk, Off, 0}, {20, kTransient}, {30, kAsk, W, 4990},
+      {40, kRetryNow}, {40, kAsk, Off, 0}, {50, kPermanent}, {60, kAsk, W, 0}, {70, kRetryNow},
+      {70, kAsk, Off, 0}}},
     {"NoRetriesWhileAsleepAndResumeSettlesFirst", 0,
      {{0, kFollow}, {10, kSuspend}, {10, kAsk, Off, 0}, {20, kTransient}, {900000, kAsk, W, 0},
       {900010, kResume}, {900010, kAsk, W, 5000}, {905010, kAsk, On, 0}}},

@@ -138,19 +138,36 @@ TEST_F(PresenceTest, LockWhileADialogIsOpenPostsOffBeforeItCloses)
     ExpectNoBox();
 }
 
+std::string MenuText(HMENU menu, int position)
+{
+    char text[256] = "";
+    GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+// The Post menu names the failure and its next try; Retry Now does not wait for it.
 TEST_F(PresenceTest, ARefusedOffIsRetriedQuietlyUntilTheServerAccepts)
 {
     WriteIni("Settings", "OffWhenLocked", "true");
     StartFollowing();
     lstrcpyA(g_LoginInfo.host, kNobody);
     PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
-    Pump(2000);
+    Pump(1000);
     EXPECT_TRUE(Holds(OnPattern("EST"), 0));
     ExpectNoBox();
     ExpectIdle();
+    HMENU post = GetSubMenu(GetMenu(g_hMainWindow), 0);
+    ASSERT_EQ(7, GetMenuItemCount(post));
+    EXPECT_TRUE(std::regex_match(MenuText(post, 5), std::regex("Off not posted \x97 \\[10061\\] "
+                                 "Connection refused; next try [0-2][0-9]:[0-5][0-9]")))
+        << MenuText(post, 5);
+    EXPECT_NE(0u, GetMenuState(post, 5, MF_BYPOSITION) & MF_GRAYED);
+    EXPECT_EQ((UINT)IDM_RETRY_NOW, GetMenuItemID(post, 6));
     lstrcpyA(g_LoginInfo.host, kAddress);
-    EXPECT_TRUE(Holds(OffPattern("EST"), 10000));
+    Command(IDM_RETRY_NOW);
+    EXPECT_TRUE(Holds(OffPattern("EST"), 2500));
     ExpectNoBox();
+    EXPECT_EQ(4, GetMenuItemCount(post));
 }
 
 TEST_F(PresenceTest, A530ShowsOneBoxOnlyOnceTheUserIsBackAndStopsThePostings)
@@ -214,8 +231,9 @@ TEST_F(PresenceTest, TheIconHidesTheMinimisedWindowAClickRestoresItAndItsMenuPos
     // The menu runs on this thread: another one chooses its second item, Post Off.
     std::thread chooser([] {
         HWND menu = nullptr;
-        for (int i = 0; i < 200 && menu == nullptr; i++, Sleep(50))
+        for (int i = 0; i < 200 && (menu == nullptr || !IsWindowVisible(menu)); i++, Sleep(50))
             menu = FindWindowA("#32768", nullptr);
+        Sleep(200);  // the menu's loop has begun reading the keyboard
         for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
             PostMessageA(menu, WM_KEYDOWN, key, 0);
     });
