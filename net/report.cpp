@@ -63,7 +63,8 @@ static void AddHint(const char *text, UINT hintId, char *out)
 int ReportWinsockError(UINT hintId)
 {
     int code = WSAGetLastError();
-    quiet.kept.socketError = code;
+    if (quiet.on)
+        quiet.kept.socketError = code;
     if (code == kNetAbandoned)
         return -1;
     EndExchange();
@@ -103,8 +104,10 @@ int ReportRefusedText(UINT textId)
 
 int ReportServerError(const char *reply, UINT hintId)
 {
-    quiet.kept.fromServer = true;
-    lstrcpynA(quiet.kept.reply, reply, sizeof quiet.kept.reply);
+    if (quiet.on) {
+        quiet.kept.fromServer = true;
+        lstrcpynA(quiet.kept.reply, reply, sizeof quiet.kept.reply);
+    }
     // A server that closed before sending anything would give an empty box.
     char noReply[kMessageLineSize];
     if (reply[0] == '\0') {

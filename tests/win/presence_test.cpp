@@ -2,13 +2,16 @@
 // delivers them itself), the postings checked at the real FTP daemon, and no box meanwhile.
 #include "app.h"
 #include "ftp_daemon.h"
+#include "peer.h"
 
 #include <wtsapi32.h>
 
+#include <atomic>
 #include <regex>
 #include <thread>
 
 #include "app/appstate.h"
+#include "net/watchdog.h"
 #include "res/resource.h"
 
 namespace {
@@ -16,6 +19,7 @@ namespace {
 using namespace daemon_ftp;
 
 const char kNobody[] = "127.0.1.30";  // nothing listens here: connections are refused
+const char kSilent[] = "127.0.1.31";  // a scripted server that greets, then says nothing
 
 class PresenceTest : public OvraTest {
 protected:
@@ -44,17 +48,22 @@ protected:
         return withinMs == 0 ? matches() : PumpUntil(matches, withinMs);
     }
 
-    // The message as Windows sends it, from another thread, with this one dispatching.
-    static void SendFromThread(UINT message, WPARAM wParam)
+    // The message as Windows sends it, from another thread, with this one dispatching;
+    // how long the sender waited.
+    static DWORD SendFromThread(UINT message, WPARAM wParam)
     {
         HWND window = g_hMainWindow;
-        bool done = false;
+        std::atomic<bool> done{false};
+        DWORD waited = 0;
         std::thread sender([&] {
+            DWORD start = GetTickCount();
             SendMessageA(window, message, wParam, 0);
+            waited = GetTickCount() - start;
             done = true;
         });
-        PumpUntil([&] { return done; }, 10000);
+        PumpUntil([&] { return done.load(); }, 10000);
         sender.join();
+        return waited;
     }
 
     static void Pump(DWORD ms)
@@ -168,6 +177,34 @@ TEST_F(PresenceTest, ARefusedOffIsRetriedQuietlyUntilTheServerAccepts)
     EXPECT_TRUE(Holds(OffPattern("EST"), 2500));
     ExpectNoBox();
     EXPECT_EQ(4, GetMenuItemCount(post));
+}
+
+// The sender is never held by the posting, and a silent server ends at the watchdog, quietly.
+TEST_F(PresenceTest, ALockWhileTheServerIsSilentHoldsNoSenderAndShowsNoBox)
+{
+    WriteIni("Settings", "OffWhenLocked", "true");
+    StartFollowing();
+    ScriptedPeer peer(kSilent, kFtpPort);
+    ASSERT_TRUE(peer.listening());
+    std::atomic<bool> closed{false};
+    peer.Start([&](ScriptedPeer &p) {
+        PeerConnection control = p.Accept();
+        control.Send("220 ready\r\n");
+        std::string line;
+        while (control.ReadLine(&line)) {
+        }
+        closed = true;
+    });
+    lstrcpyA(g_LoginInfo.host, kSilent);
+    SetWatchdogPeriod(1000);
+    EXPECT_GT(500u, SendFromThread(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK));
+    EXPECT_TRUE(PumpUntil([&] { return closed.load(); }, 10000));
+    SetWatchdogPeriod(kWatchdogPeriod);
+    ASSERT_TRUE(peer.Join());
+    EXPECT_EQ(std::vector<std::string>{"USER ovra"}, peer.Transcript());
+    ExpectNoBox();
+    ExpectIdle();
+    EXPECT_TRUE(Holds(OnPattern("EST"), 0));
 }
 
 TEST_F(PresenceTest, A530ShowsOneBoxOnlyOnceTheUserIsBackAndStopsThePostings)
