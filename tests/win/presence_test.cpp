@@ -282,4 +282,36 @@ TEST_F(PresenceTest, TheIconHidesTheMinimisedWindowAClickRestoresItAndItsMenuPos
     EXPECT_TRUE(PumpUntil([] { return TrayIconWindow() == nullptr; }, 5000)) << "the icon stayed";
 }
 
+// The text of a visible tooltip window of explorer's, such as the icon's balloon.
+std::string ExplorerTooltip()
+{
+    for (HWND w = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr); w != nullptr;
+         w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        char text[256] = "";
+        if (process != GetCurrentProcessId() && IsWindowVisible(w))
+            SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 1000,
+                                nullptr);
+        if (text[0] != '\0')
+            return text;
+    }
+    return "";
+}
+
+// A failure that stops the postings gets its balloon at once, while no box may show.
+TEST_F(PresenceTest, AStopGetsABalloonAtOnce)
+{
+    WriteIni("Settings", "TrayIcon", "true");
+    WriteIni("Settings", "OffWhenLocked", "true");
+    StartFollowing();
+    ASSERT_TRUE(PumpUntil([&] { return TrayIconWindow() != nullptr; }, 10000));
+    lstrcpyA(g_LoginInfo.password, "wrong");
+    PostMessageA(g_hMainWindow, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    std::string balloon;
+    EXPECT_TRUE(PumpUntil([&] { return (balloon = ExplorerTooltip()).rfind("530", 0) == 0; }, 10000))
+        << balloon;
+    EXPECT_TRUE(boxes.Seen().empty());
+}
+
 }  // namespace
