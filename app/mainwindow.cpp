@@ -4,6 +4,8 @@
 #include "app/ctl3d.h"
 #include "app/handover.h"
 #include "app/help.h"
+#include "app/presencewindow.h"
+#include "app/trayicon.h"
 #include "net/netio.h"
 #include "net/report.h"
 #include "net/transcript.h"
@@ -53,6 +55,7 @@ int InitMainWindow(int *autoPostFlag, LoginInfo *loginInfo)
     }
     LoadLoginInfo(loginInfo);
     CreateOutputPane(g_hMainWindow);
+    StartPresence(g_hMainWindow);
     *autoPostFlag = ReadSettingInt(kAutoPost);
     if (*autoPostFlag == 1) {
         IssueCommand(IDM_POST_ON);
@@ -137,11 +140,24 @@ static bool MayAskUser(LPARAM lParam)
     return LOWORD(lParam) != kPostUnattended && !InSendMessage() && !RunningHandedOver();
 }
 
+// The user's own posting: its end tells presence whether the status now follows the user.
+static void PostOwnStatus(WPARAM command, LPARAM lParam)
+{
+    int result = PostStatus((int)command, g_LoginInfo, MayAskUser(lParam));
+    UserPostingEnded(g_hMainWindow, command == IDM_POST_ON, result);
+}
+
+static void RunPresenceDialog(void)
+{
+    if (RunDialog(0, PresenceBox, "Presence", g_hMainWindow) == IDOK)
+        ApplyPresenceSettings(g_hMainWindow);
+}
+
 static void RunCommand(WPARAM command, LPARAM lParam)
 {
     switch (command) {
-    case IDM_POST_ON:       PostStatus(IDM_POST_ON, g_LoginInfo, MayAskUser(lParam)); break;
-    case IDM_POST_OFF:      PostStatus(IDM_POST_OFF, g_LoginInfo, MayAskUser(lParam)); break;
+    case IDM_POST_ON:       PostOwnStatus(IDM_POST_ON, lParam); break;
+    case IDM_POST_OFF:      PostOwnStatus(IDM_POST_OFF, lParam); break;
     case IDM_FINGER:        RunDialog(0, FingerBox, "Finger", g_hOutputPane); break;
     case IDM_WEB:           RunDialog(0, WebBox, "Web", g_hOutputPane); break;
     case IDM_HELP_CONTENTS: ShowHelp(false); break;
@@ -157,6 +173,9 @@ static void RunCommand(WPARAM command, LPARAM lParam)
     case IDM_UPLOAD_FILES:  RunDialog(0, UploadFileBox, "UploadFile", g_hMainWindow); break;
     case IDM_CONNECTION:    RunDialog(0, ConnectionBox, "Connection", g_hMainWindow); break;
     case IDM_LAST_EXCHANGE: ShowLastExchange(); break;
+    case IDM_PRESENCE:      RunPresenceDialog(); break;
+    case IDM_SHOW_OVRA:     RestoreMainWindow(g_hMainWindow); break;
+    case IDM_RETRY_NOW:     RetryPresenceNow(g_hMainWindow); break;
     }
 }
 
@@ -174,6 +193,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         InitMainWindow(&g_AutoPostFlag, &g_LoginInfo);
         return 0;
     case WM_DESTROY:
+        StopPresence(window);
         Ctl3dStop(g_hInstance);
         ExitMainWindow(g_AutoPostFlag);
         DropQueuedCommands();  // those handed over meanwhile too
@@ -181,6 +201,9 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(g_ExitCode);
         return 0;
     case WM_SIZE:
+        // With the icon on, a minimised window lives in the notification area.
+        if (wParam == SIZE_MINIMIZED && TrayIconShown())
+            ShowWindow(window, SW_HIDE);
         MoveWindow(g_hOutputPane, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
     case WM_SETFOCUS:
@@ -197,7 +220,22 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         RunQueuedCommands(window, RunCommand);
         return 0;
     case WM_TIMER:
-        WatchdogExpired();
+        if (wParam == kPresenceTimerId)
+            PresenceTimer(window);
+        else
+            WatchdogExpired();
+        return 0;
+    case WM_PRESENCE:
+        RunPresence(window);
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+        PresenceSessionChange(window, wParam);
+        return 0;
+    case WM_POWERBROADCAST:
+        PresencePowerEvent(window, wParam);
+        return TRUE;
+    case WM_TRAY_ICON:
+        TrayIconEvent(window, lParam);
         return 0;
     case WM_USER:
         SetBusyCursor(wParam);
@@ -207,5 +245,7 @@ LRESULT CALLBACK MainWindow(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             EndSession();
         return 0;
     }
+    if (IsTaskbarCreated(message))
+        PresenceTaskbarCreated(window);
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -16,7 +16,34 @@ static void LoadLine(UINT id, char *text)
     LoadMessageText(id, text, kMessageLineSize);
 }
 
-enum { kHintedSize = kReplySize + kMessageLineSize + 8 };
+enum { kHintedSize = sizeof(QuietFailure::text) };
+
+static struct {
+    bool on;
+    QuietFailure kept;
+} quiet;
+
+void SetQuietReports(bool on)
+{
+    quiet.on = on;
+    if (on)
+        quiet.kept = {};
+}
+
+const QuietFailure *KeptFailure(void)
+{
+    return &quiet.kept;
+}
+
+static void ShowFailureBox(UINT captionId, const char *text)
+{
+    if (!quiet.on) {
+        ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
+        return;
+    }
+    quiet.kept.caption = captionId;
+    lstrcpynA(quiet.kept.text, text, sizeof quiet.kept.text);
+}
 
 // text as it came, then the hint on a line of its own after a blank line.
 static void AddHint(const char *text, UINT hintId, char *out)
@@ -56,6 +83,8 @@ static void CleanUp(void)
 int ReportWinsockError(UINT hintId)
 {
     int code = WSAGetLastError();
+    if (quiet.on)
+        quiet.kept.socketError = code;
     if (code == kNetAbandoned) {
         cleanup.run = nullptr;
         return -1;
@@ -69,7 +98,7 @@ int ReportWinsockError(UINT hintId)
     EndExchange();
     if (hintId != 0)
         AddHint(text, hintId, hinted);
-    ShowText(MB_ICONERROR, IDS_WINSOCK_ERROR, hintId != 0 ? hinted : text, g_hMainWindow);
+    ShowFailureBox(IDS_WINSOCK_ERROR, hintId != 0 ? hinted : text);
     NetRestart();
     return -1;
 }
@@ -79,7 +108,7 @@ int ReportFailureText(UINT captionId, const char *text)
     TranscriptFailed(text);
     CleanUp();
     EndExchange();
-    ShowText(MB_ICONERROR, captionId, text, g_hMainWindow);
+    ShowFailureBox(captionId, text);
     if (NetRestart() != 0)
         return ReportWinsockError();
     return -1;
@@ -103,6 +132,10 @@ int ReportRefusedText(UINT textId)
 
 int ReportServerError(const char *reply, UINT hintId)
 {
+    if (quiet.on) {
+        quiet.kept.fromServer = true;
+        lstrcpynA(quiet.kept.reply, reply, sizeof quiet.kept.reply);
+    }
     // A server that closed before sending anything would give an empty box.
     char noReply[kMessageLineSize];
     if (reply[0] == '\0') {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "app/message.h"
+#include "net/reply.h"
 // What a failed exchange leaves on the server and should take away while its connection
 // may still answer: run once by the next report of a failure (not of a wait cut off or
 // abandoned), before its box; a null cleanup withdraws it.
@@ -29,5 +31,18 @@ int EndExchangeQuietly(void);
 // WM_TIMER of the watchdog: cuts off the waiting call; with none waiting, the exchange
 // ends as a failed one (the box says why nothing was cut off).
 int WatchdogExpired(void);
+
+// Postings nobody started run quietly: while quiet, the failure is kept, not shown (a box
+// would hold back every later posting until someone clicked it).
+struct QuietFailure {
+    int socketError;         // 0: the failure was no socket error
+    bool fromServer;         // the server's unexpected reply is in reply
+    char reply[kReplySize];
+    UINT caption;            // the box it would have shown
+    char text[kReplySize + kMessageLineSize + 8];
+};
+// Starting to be quiet forgets the failure kept before.
+void SetQuietReports(bool quiet);
+const QuietFailure *KeptFailure(void);
 
 #endif

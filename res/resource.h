@@ -20,6 +20,9 @@
 #define IDM_UPLOAD_FILES   115
 #define IDM_CONNECTION     116
 #define IDM_LAST_EXCHANGE  119
+#define IDM_PRESENCE       117
+#define IDM_RETRY_NOW      118  // after a failed automatic posting
+#define IDM_SHOW_OVRA      120  // the notification-area icon's menu
 
 // Dialog controls (every dialog numbers its own from 101)
 #define IDC_STATIC         -1
@@ -43,6 +46,11 @@
 #define IDC_READABLE_FILES 105
 #define IDC_CHECK_SEEN     106
 #define IDC_IMPLICIT_TLS   107
+#define IDC_OFF_WHEN_LOCKED 101
+#define IDC_OFF_WHEN_ASLEEP 102
+#define IDC_IDLE_MINUTES   103
+#define IDC_TRAY_ICON      104
+#define IDC_START_AT_LOGON 105
 
 // String table
 #define IDS_APP_TITLE      1
@@ -89,6 +97,13 @@
 #define IDS_NO_GREETING      149
 #define IDS_HINT_IMPLICIT    150
 #define IDS_GREETING_TLS     151
+#define IDS_LOGON_UNSAVED  100  // the Run key could not be written
+#define IDS_TIP_ON         101  // the icon's tooltips: a time, a host
+#define IDS_TIP_OFF        102
+#define IDS_TIP_UNKNOWN    103
+#define IDS_TIP_FAILED     104  // "On" or "Off", why, the next try's time
+#define IDS_TIP_STOPPED    105  // "On" or "Off", why
+#define IDS_RETRY_NOW      106
 #define IDS_WEB_FROM       181  // format: one %s, an address
 // The last exchange's transcript (Edit > Last Exchange)
 #define IDS_LAST_TITLE     240  // format: one %s, the application title

@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "settings/values.h"
 #include "settings/logininfo.h"
+#include "settings/logon.h"
 #include "settings/profile.h"
 
 // OK and Cancel both end a dialog with 0; any other command is left to the dialog manager.
@@ -138,10 +139,24 @@ INT_PTR CALLBACK UploadFileBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     return EndOnCommand(dialog, wParam);
 }
 
-static const struct {
+struct SwitchBox {
     int box;
     Setting setting;
-} kConnectionSwitches[] = {
+};
+
+static void ShowSwitches(HWND dialog, const SwitchBox *boxes, int count)
+{
+    for (int i = 0; i < count; i++)
+        CheckDlgButton(dialog, boxes[i].box, ReadSwitch(boxes[i].setting) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+static void StoreSwitches(HWND dialog, const SwitchBox *boxes, int count)
+{
+    for (int i = 0; i < count; i++)
+        WriteSwitch(boxes[i].setting, IsDlgButtonChecked(dialog, boxes[i].box) == BST_CHECKED);
+}
+
+static const SwitchBox kConnectionSwitches[] = {
     {IDC_SECURE_FTP, kSecureFtp},
     {IDC_PASSIVE_MODE, kPassiveMode},
     {IDC_WEB_HTTP10, kWebHttp10},
@@ -151,6 +166,7 @@ static const struct {
     {IDC_CHECK_SEEN, kCheckSeen},
     {IDC_IMPLICIT_TLS, kImplicitTls},
 };
+enum { kConnectionCount = sizeof kConnectionSwitches / sizeof kConnectionSwitches[0] };
 
 static bool BoxChecked(HWND dialog, Setting setting)
 {
@@ -175,8 +191,7 @@ static void StoreConnectionSwitch(HWND dialog, Setting setting, bool on)
 INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     if (message == WM_INITDIALOG) {
-        for (const auto &s : kConnectionSwitches)
-            CheckDlgButton(dialog, s.box, ReadSwitch(s.setting) ? BST_CHECKED : BST_UNCHECKED);
+        ShowSwitches(dialog, kConnectionSwitches, kConnectionCount);
         return TRUE;
     }
     if (message != WM_COMMAND)
@@ -186,6 +201,40 @@ INT_PTR CALLBACK ConnectionBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
             StoreConnectionSwitch(dialog, s.setting, BoxChecked(dialog, s.setting));
     }
     return EndOnCommand(dialog, wParam);
+}
+
+static const SwitchBox kPresenceSwitches[] = {
+    {IDC_OFF_WHEN_LOCKED, kOffWhenLocked},
+    {IDC_OFF_WHEN_ASLEEP, kOffWhenAsleep},
+    {IDC_TRAY_ICON, kTrayIcon},
+};
+enum { kPresenceCount = sizeof kPresenceSwitches / sizeof kPresenceSwitches[0] };
+
+static void StorePresence(HWND dialog)
+{
+    StoreSwitches(dialog, kPresenceSwitches, kPresenceCount);
+    WriteSettingInt(kIdleMinutes, (int)GetDlgItemInt(dialog, IDC_IDLE_MINUTES, nullptr, FALSE));
+    bool logon = IsDlgButtonChecked(dialog, IDC_START_AT_LOGON) == BST_CHECKED;
+    // Only a change is written: an unchecked box leaves another copy's value alone.
+    if (logon != StartsAtLogon() && !SetStartAtLogon(logon))
+        ShowMessage(MB_ICONWARNING, IDS_ERROR, IDS_LOGON_UNSAVED, dialog);
+}
+
+// Ends with IDOK after OK, so that the caller applies the settings, else with 0.
+INT_PTR CALLBACK PresenceBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        ShowSwitches(dialog, kPresenceSwitches, kPresenceCount);
+        SetDlgItemInt(dialog, IDC_IDLE_MINUTES, (UINT)ReadSettingInt(kIdleMinutes), FALSE);
+        CheckDlgButton(dialog, IDC_START_AT_LOGON, StartsAtLogon() ? BST_CHECKED : BST_UNCHECKED);
+        return TRUE;
+    }
+    if (message != WM_COMMAND || (wParam != IDOK && wParam != IDCANCEL))
+        return FALSE;
+    if (wParam == IDOK)
+        StorePresence(dialog);
+    EndDialog(dialog, wParam == IDOK ? IDOK : 0);
+    return TRUE;
 }
 
 INT_PTR CALLBACK AboutBox(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -36,6 +36,11 @@ enum Setting {
     kReadableFiles,    // SITE CHMOD 644 each stored file
     kCheckSeen,        // finger the posted user after posting
     kImplicitTls,      // TLS from the connection's first byte, port 990 by default
+    // Settings > Presence: the status follows the user once an On of theirs succeeded.
+    kOffWhenLocked,    // Off while the session is locked or disconnected
+    kOffWhenAsleep,    // Off when the computer suspends
+    kIdleMinutes,      // Off after that many minutes without input; 0: never
+    kTrayIcon,         // an icon in the notification area
     kSettingCount
 };
 
@@ -70,6 +75,10 @@ inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kReadableFiles */   {"ReadableFiles", "false", true},
     /* kCheckSeen */       {"CheckSeen", "false", false},
     /* kImplicitTls */     {"ImplicitTls", "false", true},
+    /* kOffWhenLocked */   {"OffWhenLocked", "false", false},
+    /* kOffWhenAsleep */   {"OffWhenAsleep", "false", false},
+    /* kIdleMinutes */     {"IdleMinutes", "0", false},
+    /* kTrayIcon */        {"TrayIcon", "false", false},
 };
 
 inline constexpr UploadTarget kUploadTargets[kTargetCount] = {

@@ -42,11 +42,35 @@ bool Checked(HWND dialog, int id)
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string RunValue()
+{
+    char value[MAX_PATH + 8];
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, kRunKey, "Ovra", RRF_RT_REG_SZ, nullptr, value, &size) != 0)
+        return "<none>";
+    return value;
+}
+
+void SetRunValue(const std::string &value)
+{
+    RegSetKeyValueA(HKEY_CURRENT_USER, kRunKey, "Ovra", REG_SZ, value.c_str(), (DWORD)value.size() + 1);
+}
+
+std::string ExePath()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
 class DialogsTest : public OvraTest {
 protected:
     void SetUp() override
     {
         OvraTest::SetUp();
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Ovra");
         ASSERT_EQ(0, StartApp());
     }
     // Opens the dialog of command and hands it to handler.
@@ -235,7 +259,13 @@ TEST_F(DialogsTest, CancelAfterEditsChangesNothing)
         CheckDlgButton(d, IDC_PASSIVE_MODE, BST_CHECKED);
         PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
     });
+    Open(IDM_PRESENCE, "Presence", [](HWND d) {
+        CheckDlgButton(d, IDC_OFF_WHEN_LOCKED, BST_CHECKED);
+        CheckDlgButton(d, IDC_START_AT_LOGON, BST_CHECKED);
+        PostMessageA(d, WM_COMMAND, IDCANCEL, 0);
+    });
     EXPECT_EQ(before, IniFileBytes());
+    EXPECT_EQ("<none>", RunValue());
 }
 
 // Off unless set (the safe replacement follows Secure FTP until chosen apart from it); on OK
@@ -260,6 +290,44 @@ TEST_F(DialogsTest, ConnectionShowsTheSwitchesAndWritesEachOnOk)
     EXPECT_EQ("true", ReadIni("Settings", "WebHttp10"));
     EXPECT_EQ("true", ReadIni("Settings", "SafeReplace"));
     EXPECT_EQ("false", ReadIni("Settings", "ReadableFiles"));
+}
+
+// All off by default; the Run value is this exe's quoted path, and another copy's is left
+// alone unless the box is checked.
+TEST_F(DialogsTest, PresenceShowsTheDefaultsAndWritesItsKeysAndTheRunValue)
+{
+    std::string own = "\"" + ExePath() + "\"";
+    Open(IDM_PRESENCE, "Presence", [](HWND d) {
+        for (int id : {IDC_OFF_WHEN_LOCKED, IDC_OFF_WHEN_ASLEEP, IDC_TRAY_ICON, IDC_START_AT_LOGON})
+            EXPECT_FALSE(Checked(d, id)) << id;
+        EXPECT_EQ("0", ItemText(d, IDC_IDLE_MINUTES));
+        EXPECT_EQ("Start Ovra when I log on to Windows", ItemText(d, IDC_START_AT_LOGON));
+        CheckDlgButton(d, IDC_OFF_WHEN_ASLEEP, BST_CHECKED);
+        SetDlgItemTextA(d, IDC_IDLE_MINUTES, "15");
+        CheckDlgButton(d, IDC_START_AT_LOGON, BST_CHECKED);
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("false", ReadIni("Settings", "OffWhenLocked"));
+    EXPECT_EQ("true", ReadIni("Settings", "OffWhenAsleep"));
+    EXPECT_EQ("15", ReadIni("Settings", "IdleMinutes"));
+    EXPECT_EQ("false", ReadIni("Settings", "TrayIcon"));
+    EXPECT_EQ(own, RunValue());
+
+    SetRunValue("\"C:\\Other\\ovra.exe\"");
+    Open(IDM_PRESENCE, "Presence", [](HWND d) {
+        EXPECT_TRUE(Checked(d, IDC_OFF_WHEN_ASLEEP));
+        EXPECT_EQ("15", ItemText(d, IDC_IDLE_MINUTES));
+        EXPECT_FALSE(Checked(d, IDC_START_AT_LOGON));
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("\"C:\\Other\\ovra.exe\"", RunValue());
+    SetRunValue(own);
+    Open(IDM_PRESENCE, "Presence", [](HWND d) {
+        EXPECT_TRUE(Checked(d, IDC_START_AT_LOGON));
+        CheckDlgButton(d, IDC_START_AT_LOGON, BST_UNCHECKED);
+        PressButton(d, IDOK);
+    });
+    EXPECT_EQ("<none>", RunValue());
 }
 
 TEST_F(DialogsTest, TimeZoneIsShownAndAClearedFieldStoredEmpty)
@@ -328,6 +396,7 @@ TEST_F(DialogsTest, TemplatesHaveTheirFramesAndFieldStyles)
                    {IDM_TIME_ZONE, "Time Zone", true},
                    {IDM_UPLOAD_FILES, "Upload File", true},
                    {IDM_CONNECTION, "Connection", true},
+                   {IDM_PRESENCE, "Presence", true},
                    {IDM_ABOUT, "About Ovra", true}};
     for (const auto &dialog : dialogs) {
         Open(dialog.command, dialog.caption, [&](HWND d) {

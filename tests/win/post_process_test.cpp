@@ -90,4 +90,29 @@ TEST_F(PostProcessTest, WordsFacingAnUnknownCertificateEndWithAdviceInsteadOfAQu
     EXPECT_EQ("<none>", ReadIni("Certificates", "unknown.ovra.test"));
 }
 
+// What Settings > Presence writes for the start at logon: a plain wineboot runs the Run key
+// as a logon does, and with Auto Post the copy it starts posts On; closing it posts Off.
+TEST_F(PostProcessTest, TheRunValueStartsOvraAtLogonAndAutoPostPostsOn)
+{
+    const char runKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    WriteIni("Settings", "AutoPost", "1");
+    std::string value = "\"" + OvraExePath() + "\"";
+    ASSERT_EQ(0, RegSetKeyValueA(HKEY_CURRENT_USER, runKey, "Ovra", REG_SZ, value.c_str(),
+                                 (DWORD)value.size() + 1));
+    OvraProcess boot = LaunchCommandLine("wineboot.exe");
+    ASSERT_TRUE(boot.started);
+    WaitForExit(boot);
+    EndOvra(boot);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Ovra");
+    std::regex on(OnPattern("UTC\\+1"));
+    EXPECT_TRUE(PumpUntil([&] { return std::regex_match(Stored(".project"), on); }, 30000))
+        << Stored(".project");
+    HWND started = nullptr;
+    ASSERT_TRUE(PumpUntil([&] { return (started = FindWindowA("OvraMain", nullptr)) != nullptr; }));
+    PostMessageA(started, WM_CLOSE, 0, 0);
+    std::regex off(OffPattern("UTC\\+1"));
+    EXPECT_TRUE(PumpUntil([&] { return std::regex_match(Stored(".project"), off); }, 30000))
+        << Stored(".project");
+}
+
 }  // namespace

@@ -27,7 +27,7 @@ const MenuEntry kMenu[] = {
     {3, 0, "&Auto Post", 113},
     {3, 1, "&Time Zone...", 114}, {3, 2, "&Upload Files...", 115},
     {3, 3, "&FTP Login...", 107}, {3, 4, "&Save Window Position", 109},
-    {3, 5, "&Connection...", 116},
+    {3, 5, "&Connection...", 116}, {3, 6, "&Presence...", 117},
     {4, 0, "&Contents", 105}, {4, 1, "&Search...", 111}, {4, 2, "", 0},
     {4, 3, "&About...", 108},
 };
@@ -45,7 +45,7 @@ TEST_F(ShellTest, MenuHasEveryItemInOrderEnabledAndUnchecked)
         GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(popups[i], text);
     }
-    const int counts[] = {4, 2, 3, 6, 4};
+    const int counts[] = {4, 2, 3, 7, 4};
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(counts[i], GetMenuItemCount(GetSubMenu(menu, i)));
     for (const MenuEntry &e : kMenu) {
@@ -135,7 +135,7 @@ TEST_F(ShellTest, BusyModeGreysFourItemsAndShowsTheWaitCursor)
     for (UINT id : {IDM_POST_ON, IDM_POST_OFF, IDM_FINGER, IDM_AUTO_POST})
         EXPECT_NE(0u, MenuState(id) & MF_GRAYED) << id;
     for (UINT id : {IDM_WEB, IDM_EXIT, IDM_COPY, IDM_CLEAR, IDM_TIME_ZONE, IDM_UPLOAD_FILES,
-                    IDM_FTP_LOGIN, IDM_SAVE_POSITION, IDM_CONNECTION, IDM_HELP_CONTENTS, IDM_HELP_SEARCH,
+                    IDM_FTP_LOGIN, IDM_SAVE_POSITION, IDM_CONNECTION, IDM_PRESENCE, IDM_HELP_CONTENTS, IDM_HELP_SEARCH,
                     IDM_ABOUT})
         EXPECT_EQ(0u, MenuState(id) & MF_GRAYED) << id;
     // Over the pane and the frame alike, while busy, the cursor is the wait cursor.
