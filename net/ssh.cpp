@@ -27,19 +27,25 @@ static void Capture(SshLink *link, const void *bytes, size_t count)
 
 // libssh2's socket calls: never blocking (it asks to be called again), and dead once the
 // link is dropped, so that freeing the session sends nothing and never waits.
+// A failed call as libssh2 takes it: "again" for a call that would block, else the end of
+// the connection, its Winsock code kept for the box.
+static ssize_t SocketFailure(SshLink *link)
+{
+    int error = WSAGetLastError();
+    if (error == WSAEWOULDBLOCK)
+        return -EAGAIN;
+    link->socketError = error;
+    return -ECONNRESET;
+}
+
 static LIBSSH2_RECV_FUNC(Receive)
 {
     auto *link = (SshLink *)*abstract;
     if (link->dropped)
         return -ECONNRESET;
     int count = recv(socket, (char *)buffer, (int)length, flags);
-    if (count == SOCKET_ERROR) {
-        int error = WSAGetLastError();
-        if (error == WSAEWOULDBLOCK)
-            return -EAGAIN;
-        link->socketError = error;
-        return -ECONNRESET;
-    }
+    if (count == SOCKET_ERROR)
+        return SocketFailure(link);
     Capture(link, buffer, (size_t)count);
     return count;
 }
@@ -50,14 +56,7 @@ static LIBSSH2_SEND_FUNC(Send)
     if (link->dropped)
         return -ECONNRESET;
     int count = send(socket, (const char *)buffer, (int)length, flags);
-    if (count == SOCKET_ERROR) {
-        int error = WSAGetLastError();
-        if (error == WSAEWOULDBLOCK)
-            return -EAGAIN;
-        link->socketError = error;
-        return -ECONNRESET;
-    }
-    return count;
+    return count == SOCKET_ERROR ? SocketFailure(link) : count;
 }
 
 // Waits in the message loop for what libssh2 was held up by.
