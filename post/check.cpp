@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "query/http.h"
+
 // The length of the line at text, without its CR or LF.
 static size_t LineLength(const char *text, const char *end)
 {
@@ -50,4 +52,21 @@ SeenVerdict JudgeFingerAnswer(const char *answer, size_t length, const char *pos
         memcmp(text, posted, wanted) == 0)
         return kSeenCarriageReturn;
     return shown == wanted && memcmp(text, posted, wanted) == 0 ? kSeenAsPosted : kSeenOther;
+}
+
+WebVerdict JudgeWebAnswer(char *answer, size_t length, const char *posted)
+{
+    int code = HttpStatusCode(answer, length);
+    if (code == 403)
+        return kWebForbidden;
+    if (code == 404)
+        return kWebNotFound;
+    if (code < 200 || code > 299)
+        return kWebStatus;
+    const char *end = answer + HttpAnswerForPane(answer, length);
+    size_t wanted = LineLength(posted, posted + strlen(posted));
+    return LineLength(answer, end) == wanted && memcmp(answer, posted, wanted) == 0 &&
+                   NextLine(answer, end) == end
+               ? kWebAsPosted
+               : kWebOther;
 }

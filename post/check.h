@@ -17,4 +17,17 @@ enum SeenVerdict {
 // same line or on the next one.
 SeenVerdict JudgeFingerAnswer(const char *answer, size_t length, const char *posted);
 
+enum WebVerdict {
+    kWebAsPosted,
+    kWebForbidden,  // 403: the web server may not read the file
+    kWebNotFound,   // 404: no file where the address points
+    kWebStatus,     // some other status than 2xx
+    kWebOther,      // a page that is not the line alone
+};
+
+// answer is the web server's whole answer to an HTTP/1.0 request (length bytes), which is
+// cut down in place to its body; posted as for JudgeFingerAnswer. The page is the line,
+// with or without its line end.
+WebVerdict JudgeWebAnswer(char *answer, size_t length, const char *posted);
+
 #endif

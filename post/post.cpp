@@ -314,6 +314,15 @@ static int PostOverSsh(Posting *posting, LoginInfo *login, bool mayAskUser)
     return 0;
 }
 
+// The web page target's address, when it is on and one is set.
+static void CheckTheWebPage(const char *posted)
+{
+    char address[kSettingSize];
+    ReadSetting(kCheckWebAddress, address);
+    if (ReadSwitch(kUploadFile2) && address[0] != '\0')
+        CheckWhatTheWebShows(address, posted);
+}
+
 int PostStatus(int command, LoginInfo login, bool mayAskUser)
 {
     char buffer[kReplySize];
@@ -358,8 +367,10 @@ int PostStatus(int command, LoginInfo login, bool mayAskUser)
         return ReportWinsockError();
     TranscriptSucceeded(stored[0] != '\0' ? IDS_LAST_STORED : IDS_LAST_NOTHING_STORED, stored);
     EndExchange();
-    if (ReadSwitch(kCheckSeen) && posting.posted[0] != '\0')
+    if (ReadSwitch(kCheckSeen) && posting.posted[0] != '\0') {
         CheckWhatOthersSee(login.user, host, posting.posted);
+        CheckTheWebPage(posting.posted);
+    }
     return 0;
 }
 

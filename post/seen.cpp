@@ -8,6 +8,8 @@
 #include "net/netio.h"
 #include "net/report.h"
 #include "post/check.h"
+#include "query/capture.h"
+#include "query/http.h"
 #include "res/resource.h"
 
 enum { kSeenAnswerSize = 4096, kSeenTextSize = 320 };
@@ -26,13 +28,20 @@ static int FingerAnswer(SOCKET s, const char *user, char *answer)
     return count < 0 ? -1 : length;
 }
 
+// The box of string textId, its %s filled with where was looked.
+static void ShowFound(UINT textId, const char *where)
+{
+    char format[kSeenTextSize], text[kSeenTextSize + kUrlSize];
+    LoadMessageText(textId, format, sizeof format);
+    wsprintfA(text, format, where);
+    ShowText(MB_ICONWARNING, IDS_SEEN_CAPTION, text, g_hMainWindow);
+}
+
 static void ShowSeen(UINT textId, const char *user, const char *host)
 {
-    char format[kSeenTextSize], who[kReplySize], text[kSeenTextSize + kReplySize];
-    LoadMessageText(textId, format, sizeof format);
+    char who[kReplySize];
     wsprintfA(who, "%s@%s", user, host);
-    wsprintfA(text, format, who);
-    ShowText(MB_ICONWARNING, IDS_SEEN_CAPTION, text, g_hMainWindow);
+    ShowFound(textId, who);
 }
 
 static const UINT kVerdictText[] = {0, IDS_SEEN_NO_PROJECT, IDS_SEEN_CR, IDS_SEEN_EMPTY,
@@ -63,4 +72,22 @@ void CheckWhatOthersSee(const char *user, const char *host, const char *posted)
     SeenVerdict verdict = JudgeFingerAnswer(answer, (size_t)length, posted);
     if (verdict != kSeenAsPosted)
         ShowSeen(kVerdictText[verdict], user, host);
+}
+
+static const UINT kWebVerdictText[] = {0, IDS_WEB_FORBIDDEN, IDS_WEB_NOT_FOUND, IDS_WEB_STATUS,
+                                       IDS_WEB_OTHER};
+
+void CheckWhatTheWebShows(const char *address, const char *posted)
+{
+    char answer[kAnswerSize];
+    BeginExchange();
+    NetLimitWaits(kDataWaitLimit);
+    int length = FetchWebAnswer(address, answer);
+    NetLimitWaits(0);
+    if (length < 0)
+        return;
+    EndExchange();
+    WebVerdict verdict = JudgeWebAnswer(answer, (size_t)length, posted);
+    if (verdict != kWebAsPosted)
+        ShowFound(kWebVerdictText[verdict], address);
 }

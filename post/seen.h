@@ -7,4 +7,8 @@
 // fails is reported as every exchange's is.
 void CheckWhatOthersSee(const char *user, const char *host, const char *posted);
 
+// The same for the web page at address: a 403 or 404, another status, or a page that is not
+// the line gets a box; silent when the page is the line.
+void CheckWhatTheWebShows(const char *address, const char *posted);
+
 #endif

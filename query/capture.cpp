@@ -149,6 +149,16 @@ static SOCKET OpenQuery(const QueryRequest *request, const char *service, bool h
     return s;
 }
 
+int FetchWebAnswer(const char *address, char *answer)
+{
+    char parts[kUrlSize];
+    lstrcpynA(parts, address, sizeof parts);
+    QueryRequest request;
+    MakeWebAddressRequest(parts, "", &request);
+    SOCKET s = OpenQuery(&request, "http", true);
+    return s == INVALID_SOCKET ? -1 : ReadAnswer(s, answer, 0);
+}
+
 // The transcript's title (string titleFormat) names the query as typed.
 static void BeginQuery(char *query, void (*make)(char *, const char *, QueryRequest *),
                        QueryRequest *request, UINT titleFormat)

@@ -56,6 +56,11 @@ static int StatusCode(const char *text, size_t lineEnd)
     return code;
 }
 
+int HttpStatusCode(const char *answer, size_t length)
+{
+    return StatusCode(answer, LineEnd(answer, 0, length));
+}
+
 size_t HttpAnswerForPane(char *answer, size_t length)
 {
     size_t statusEnd = LineEnd(answer, 0, length);

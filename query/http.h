@@ -17,6 +17,9 @@ enum {
 void FormatHttpRequest(const char *host, const char *path, unsigned port, const char *agent,
                        char *out, size_t size, unsigned defaultPort = 80);
 
+// The status code of an answer that starts "HTTP/x.y NNN", or -1.
+int HttpStatusCode(const char *answer, size_t length);
+
 // What the pane shows of an answer, moved to the start of answer (never longer): the body
 // alone for a 2xx status; otherwise the status line, for a 3xx the Location line, the blank
 // line and the body, so "404 Not Found" or where a page moved to is visible. An answer that

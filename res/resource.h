@@ -97,6 +97,10 @@
 #define IDS_NO_GREETING      149
 #define IDS_HINT_IMPLICIT    150
 #define IDS_GREETING_TLS     151
+#define IDS_WEB_FORBIDDEN    152  // formats 152-155: one %s, the page's address
+#define IDS_WEB_NOT_FOUND    153
+#define IDS_WEB_STATUS       154
+#define IDS_WEB_OTHER        155
 #define IDS_LOGON_UNSAVED  100  // the Run key could not be written
 #define IDS_TIP_ON         101  // the icon's tooltips: a time, a host
 #define IDS_TIP_OFF        102

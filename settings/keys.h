@@ -41,6 +41,7 @@ enum Setting {
     kOffWhenAsleep,    // Off when the computer suspends
     kIdleMinutes,      // Off after that many minutes without input; 0: never
     kTrayIcon,         // an icon in the notification area
+    kCheckWebAddress,  // the web page target's address, fetched after posting; "": never
     kSettingCount
 };
 
@@ -79,6 +80,7 @@ inline constexpr SettingKey kSettingKeys[kSettingCount] = {
     /* kOffWhenAsleep */   {"OffWhenAsleep", "false", false},
     /* kIdleMinutes */     {"IdleMinutes", "0", false},
     /* kTrayIcon */        {"TrayIcon", "false", false},
+    /* kCheckWebAddress */ {"CheckWebAddress", "", false},
 };
 
 inline constexpr UploadTarget kUploadTargets[kTargetCount] = {

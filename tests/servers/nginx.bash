@@ -2,10 +2,11 @@
 # temp paths of its own under a directory. Started by root, its worker stays root too: the
 # scratch directory is closed to other users.
 
-nginx_start() {  # DIR HTTP-LINES: the lines (server blocks and the like) of the http block
+nginx_start() {  # DIR HTTP-LINES [USER]: the lines (server blocks and the like) of the http
+    # block, and the worker's user and group when it is not to stay root
     local dir=$1 user=
     mkdir -p "$dir/temp" "$dir/logs"
-    [ "$(id -u)" = 0 ] && user="user root;"
+    [ "$(id -u)" = 0 ] && user="user ${3:-root};"
     cat >"$dir/nginx.conf" <<CONF
 $user
 worker_processes 1;

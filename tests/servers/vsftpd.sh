@@ -13,10 +13,12 @@
 # so that a posting under Wine lands, as LF. Beside it, in.fingerd with the real finger
 # program on 127.0.1.21:7979, run as nobody, shows only a .project others may read. And
 # "implicit" on 127.0.1.24:2990 (implicit.ovra.test) speaks TLS from the first byte.
+# nginx on 127.0.1.21:8080, its worker nobody as well, serves the account's public_html.
 #   vsftpd.sh start | stop
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/certs.bash"
+. "$here/nginx.bash"
 dir=$OVRA_TEST_TMP/vsftpd
 binary=$here/../../build/debs/vsftpd/usr/sbin/vsftpd
 uid=4242
@@ -44,7 +46,9 @@ require_ssl_reuse=NO" && daemon "$dir/stock" 127.0.1.23 "local_umask=077" &&
 require_ssl_reuse=NO
 ascii_upload_enable=YES" && daemon "$dir/implicit" 127.0.1.24 "local_umask=022
 require_ssl_reuse=NO
-implicit_ssl=YES" 2990 && finger_daemon
+implicit_ssl=YES" 2990 && finger_daemon &&
+        nginx_start "$dir/umask/web" "    server { listen 127.0.1.21:8080; root $dir/home/public_html; }" \
+            "nobody nogroup"
 }
 
 daemon() {  # DIR ADDRESS LINES [PORT]: one vsftpd for the account, with lines of its own
@@ -95,6 +99,7 @@ stop() {
         [ -f "$pid" ] && kill "$(cat "$pid")" 2>/dev/null
         rm -f "$pid"
     done
+    nginx_stop "$dir/umask/web"
 }
 
 case "${1:-}" in

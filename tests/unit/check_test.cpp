@@ -35,4 +35,30 @@ TEST(JudgeFingerAnswer, NamesWhatTheDaemonShowed)
     }
 }
 
+struct Page {
+    const char *answer;
+    WebVerdict verdict;
+};
+
+// Answers of nginx and lighttpd to an HTTP/1.0 request for the posted page.
+TEST(JudgeWebAnswer, NamesWhatTheWebServerShowed)
+{
+    const Page cases[] = {
+        {"HTTP/1.1 200 OK\r\nContent-Length: 53\r\n\r\nOVRA ON host 192.0.2.7 Wed Dec 09 13:30:00 2026 EST\r\n",
+         kWebAsPosted},
+        {"HTTP/1.0 200 OK\n\nOVRA ON host 192.0.2.7 Wed Dec 09 13:30:00 2026 EST", kWebAsPosted},
+        {"HTTP/1.1 403 Forbidden\r\n\r\n<html>403</html>", kWebForbidden},
+        {"HTTP/1.1 404 Not Found\r\nServer: nginx\r\n\r\n", kWebNotFound},
+        {"HTTP/1.1 500 Internal Server Error\r\n\r\n", kWebStatus},
+        {"OVRA ON host 192.0.2.7 Wed Dec 09 13:30:00 2026 EST\r\n", kWebStatus},
+        {"HTTP/1.1 200 OK\r\n\r\nOVRA ON host 192.0.2.7 Wed Dec 09 13:30:00 2026 EST\r\nmore\r\n", kWebOther},
+        {"HTTP/1.1 200 OK\r\n\r\n", kWebOther},
+        {"HTTP/1.1 200 OK\r\nOVRA ON host 192.0.2.7 Wed Dec 09 13:30:00 2026 EST\r\n", kWebOther},
+    };
+    for (const Page &c : cases) {
+        std::string answer = c.answer;
+        EXPECT_EQ(c.verdict, JudgeWebAnswer(&answer[0], answer.size(), kPosted)) << c.answer;
+    }
+}
+
 }  // namespace

@@ -632,7 +632,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<ReuseCase> &info) { return std::string(info.param.name); });
 
 // vsftpd's stock umask makes a new .project 0600, which the finger daemon (running as
-// nobody) cannot read: the check after posting says so, and readable files cure it.
+// nobody) cannot read, nor can the web server: the check after posting says so, and
+// readable files cure it.
 TEST_F(DaemonPostTest, CheckAfterPostingFindsTheFileUnreadableUntilMadeReadable)
 {
     struct hostent *entry = gethostbyname("umask.ovra.test");
@@ -643,9 +644,12 @@ TEST_F(DaemonPostTest, CheckAfterPostingFindsTheFileUnreadableUntilMadeReadable)
     WriteLogin("umask.ovra.test", kUser, kPassword);
     WriteIni("Settings", "SecureFtp", "true");
     WriteIni("Settings", "CheckSeen", "true");
+    WriteIni("Settings", "UploadFile2", "true");
+    WriteIni("Settings", "CheckWebAddress", "http://umask.ovra.test:8080/ovra.txt");
     ASSERT_EQ(0, StartApp());
     for (const char *readable : {"false", "true"}) {
         RemoveStored(".project", "vsftpd");
+        RemoveStored("public_html/ovra.txt", "vsftpd");
         WriteIni("Settings", "ReadableFiles", readable);
         Command(IDM_POST_ON);
         auto seen = boxes.Take();
@@ -655,11 +659,15 @@ TEST_F(DaemonPostTest, CheckAfterPostingFindsTheFileUnreadableUntilMadeReadable)
                 ADD_FAILURE() << "box " << box.caption << ": " << box.text;
             continue;
         }
-        ASSERT_EQ(1u, seen.size());
+        ASSERT_EQ(2u, seen.size());
         EXPECT_EQ("Ovra Check", seen[0].caption);
         EXPECT_EQ("Finger shows no Project for ovra@umask.ovra.test: the finger server cannot read "
                   "the file. Turning on \"Make the posted files readable by everyone\" in Settings > "
                   "Connection may help.", seen[0].text);
+        EXPECT_EQ("Ovra Check", seen[1].caption);
+        EXPECT_EQ("The web server answers 403 Forbidden for http://umask.ovra.test:8080/ovra.txt: it "
+                  "may not read the page. Turning on \"Make the posted files readable by everyone\" in "
+                  "Settings > Connection may help.", seen[1].text);
     }
     ExpectIdle();
 }
