@@ -6,6 +6,8 @@
      driver gone CAPTION [SECONDS]     wait until no such window is visible
      driver command ID                 post WM_COMMAND ID to the main window
      driver press CAPTION ID           post WM_COMMAND ID (e.g. IDOK = 1) to a window
+     driver message MSG WPARAM         post window message MSG (decimal or 0x hex) with
+                                       WPARAM to the main window, as the system would
      driver settext CAPTION ID TEXT    set the text of a dialog control
      driver title                      print the main window title
      driver waittitle TEXT [SECONDS]   wait until the main window title differs from TEXT
@@ -134,6 +136,12 @@ static int Gone(const char *caption, double seconds)
 static int Post(HWND window, WPARAM command)
 {
     return window != NULL && PostMessageA(window, WM_COMMAND, command, 0) ? 0 : 1;
+}
+
+static int PostAny(HWND window, const char *message, const char *wParam)
+{
+    UINT id = (UINT)strtoul(message, NULL, 0);
+    return window != NULL && PostMessageA(window, id, (WPARAM)strtoul(wParam, NULL, 0), 0) ? 0 : 1;
 }
 
 static int SetText(const char *caption, int id, const char *text)
@@ -280,6 +288,8 @@ int main(int argc, char **argv)
         return Gone(argv[2], Seconds(argc, argv, 3));
     if (strcmp(verb, "command") == 0 && argc > 2)
         return Post(MainWindow(), (WPARAM)atoi(argv[2]));
+    if (strcmp(verb, "message") == 0 && argc > 3)
+        return PostAny(MainWindow(), argv[2], argv[3]);
     if (strcmp(verb, "press") == 0 && argc > 3)
         return Post(Window(argv[2]), (WPARAM)atoi(argv[3]));
     if (strcmp(verb, "settext") == 0 && argc > 4)
