@@ -2,6 +2,7 @@
 
 #include "app/appstate.h"
 #include "app/message.h"
+#include "net/channel.h"
 #include "net/connect.h"
 #include "net/exchange.h"
 #include "net/ftp.h"
@@ -12,20 +13,17 @@
 #include "query/http.h"
 #include "res/resource.h"
 
-enum { kSeenAnswerSize = 4096, kSeenTextSize = 320 };
+enum { kSeenTextSize = 320 };
 
-// The daemon's whole answer: its length, or -1 (code set).
+// The daemon's whole answer, read as a finger query reads it: its length, or -1 after the
+// failure has been reported.
 static int FingerAnswer(SOCKET s, const char *user, char *answer)
 {
     char request[kReplySize];
     wsprintfA(request, "%s\r\n", user);
-    if (NetSendAll(s, request, lstrlenA(request)) == SOCKET_ERROR)
-        return -1;
-    int length = 0, count;
-    while (length < kSeenAnswerSize &&
-           (count = NetRecv(s, answer + length, kSeenAnswerSize - length)) > 0)
-        length += count;
-    return count < 0 ? -1 : length;
+    if (ChannelSendAll(s, request, lstrlenA(request)) == SOCKET_ERROR)
+        return ReportWinsockError();
+    return ReadQueryAnswer(s, answer);
 }
 
 // The box of string textId, its %s filled with where was looked.
@@ -49,7 +47,7 @@ static const UINT kVerdictText[] = {0, IDS_SEEN_NO_PROJECT, IDS_SEEN_CR, IDS_SEE
 
 void CheckWhatOthersSee(const char *user, const char *host, const char *posted)
 {
-    char answer[kSeenAnswerSize];
+    char answer[kAnswerSize];
     BeginExchange();
     NetLimitWaits(kDataWaitLimit);
     SOCKET s = TryConnectService("tcp", "finger", host);
@@ -63,11 +61,9 @@ void CheckWhatOthersSee(const char *user, const char *host, const char *posted)
         return;
     }
     int length = FingerAnswer(s, user, answer);
-    if (length < 0 || NetClose(s) != 0) {
-        ReportWinsockError();
-        return;
-    }
     NetLimitWaits(0);
+    if (length < 0)
+        return;
     EndExchange();
     SeenVerdict verdict = JudgeFingerAnswer(answer, (size_t)length, posted);
     if (verdict != kSeenAsPosted)

@@ -149,6 +149,11 @@ static SOCKET OpenQuery(const QueryRequest *request, const char *service, bool h
     return s;
 }
 
+int ReadQueryAnswer(SOCKET s, char *answer)
+{
+    return ReadAnswer(s, answer, 0);
+}
+
 int FetchWebAnswer(const char *address, char *answer)
 {
     char parts[kUrlSize];

@@ -29,6 +29,11 @@ int RunQuery(char *query, const char *service,
 // elsewhere than the query asked, a line at the top of the pane names where.
 int RunFollowingWebQuery(char *query);
 
+// The answer to a request sent on s, read until the server closes (at most kAnswerSize
+// bytes) and s closed, without showing it: its length, or -1 after the failure has been
+// reported.
+int ReadQueryAnswer(SOCKET s, char *answer);
+
 // The answer of the web server at address (scheme, host, port, path as a web query takes
 // them) to an HTTP/1.0 request, read into answer (kAnswerSize bytes) without following
 // redirects and without showing it: its length, or -1 after the failure has been reported.
