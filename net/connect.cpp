@@ -1,27 +1,37 @@
 #include "net/connect.h"
 
+#include <string.h>
+
 #include "net/netio.h"
 #include "net/report.h"
 
-// Host names are tried first; a dotted address only when the name look-up failed.
-static int ResolveHost(const char *host, struct in_addr *address)
+// Host names are tried first; a dotted address only when the name look-up failed; IPv6
+// last, so a host reached before is reached as before, and a failure that IPv6 cannot
+// mend keeps the IPv4 look-up's code.
+static int ResolveHost(const char *host, NetAddress *address)
 {
+    if (host != nullptr && strchr(host, ':') != nullptr)
+        return NetLookUpIPv6(host, address) == 0 ? 0 : -1;
     char buffer[MAXGETHOSTSTRUCT];
     struct hostent *entry = NetGetHostByName(host, buffer);
     if (entry != nullptr) {
-        *address = *(struct in_addr *)entry->h_addr_list[0];
+        MakeIPv4Address((struct in_addr *)entry->h_addr_list[0], 0, address);
         return 0;
     }
     int lookupError = WSAGetLastError();
     if (NetWaitFailed(lookupError) || host == nullptr)
         return -1;
-    unsigned long dotted = inet_addr(host);
-    if (dotted == INADDR_NONE) {
-        WSASetLastError(lookupError);
-        return -1;
+    struct in_addr dotted;
+    dotted.s_addr = inet_addr(host);
+    if (dotted.s_addr != INADDR_NONE) {
+        MakeIPv4Address(&dotted, 0, address);
+        return 0;
     }
-    address->s_addr = dotted;
-    return 0;
+    if (NetLookUpIPv6(host, address) == 0)
+        return 0;
+    if (!NetWaitFailed(WSAGetLastError()))
+        WSASetLastError(lookupError);
+    return -1;
 }
 
 // Without a services-database entry the services Ovra uses keep their usual ports.
@@ -47,16 +57,15 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
 }
 
 // A socket that failed to connect stays open until the reset that the report makes.
-static SOCKET TryConnect(int type, int protocol, const struct sockaddr_in *address)
+static SOCKET TryConnect(int type, int protocol, const NetAddress *address)
 {
-    SOCKET s = NetSocket(AF_INET, type, protocol);
-    if (s == INVALID_SOCKET ||
-        NetConnect(s, (const struct sockaddr *)address, sizeof *address) != 0)
+    SOCKET s = AddressSocket(address, type, protocol);
+    if (s == INVALID_SOCKET || NetConnect(s, &address->any, address->length) != 0)
         return INVALID_SOCKET;
     return s;
 }
 
-SOCKET TryConnectAddress(const struct sockaddr_in *address)
+SOCKET TryConnectAddress(const NetAddress *address)
 {
     return TryConnect(SOCK_STREAM, IPPROTO_TCP, address);
 }
@@ -65,12 +74,12 @@ SOCKET TryConnectAddress(const struct sockaddr_in *address)
 SOCKET TryConnectService(const char *protocol, const char *service, const char *host,
                          unsigned port)
 {
-    struct sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons((u_short)port);
-    if (ResolveHost(host, &address.sin_addr) != 0 ||
-        (port == 0 && ResolvePort(service, protocol, &address.sin_port) != 0))
+    NetAddress address;
+    u_short servicePort = htons((u_short)port);
+    if (ResolveHost(host, &address) != 0 ||
+        (port == 0 && ResolvePort(service, protocol, &servicePort) != 0))
         return INVALID_SOCKET;
+    SetAddressPort(&address, ntohs(servicePort));
     struct protoent *proto = getprotobyname(protocol);
     if (proto == nullptr)
         return INVALID_SOCKET;

@@ -166,39 +166,29 @@ struct Listener {
 // On our end's address of the control connection only: that is where PORT sends the server,
 // and no other interface offers the port. A failure leaves the socket open (a reset closes
 // it) and its code set.
-static bool Listen(const struct in_addr *local, Listener *listener)
+static bool Listen(const NetAddress *local, Listener *listener)
 {
-    listener->socket = NetSocket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    NetAddress address = *local;
+    SetAddressPort(&address, 0);
+    listener->socket = AddressSocket(&address, SOCK_STREAM, IPPROTO_TCP);
     if (listener->socket == INVALID_SOCKET)
         return false;
-    struct sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = 0;
-    address.sin_addr = *local;
-    int size = sizeof address;
-    if (bind(listener->socket, (struct sockaddr *)&address, sizeof address) != 0 ||
-        listen(listener->socket, 1) != 0 ||
-        getsockname(listener->socket, (struct sockaddr *)&address, &size) != 0)
+    if (bind(listener->socket, &address.any, address.length) != 0 ||
+        listen(listener->socket, 1) != 0 || !SocketAddress(listener->socket, false, &address))
         return false;
-    listener->port = ntohs(address.sin_port);
+    listener->port = AddressPort(&address);
     return true;
 }
 
-bool ControlLocalAddress(SOCKET control, struct in_addr *address)
+bool ControlLocalAddress(SOCKET control, NetAddress *address)
 {
-    struct sockaddr_in local;
-    int size = sizeof local;
-    if (getsockname(control, (struct sockaddr *)&local, &size) != 0)
-        return false;
-    *address = local.sin_addr;
-    return true;
+    return SocketAddress(control, false, address);
 }
 
 // The control connection's peer: the only host a data connection may be with.
-static bool ServerAddress(SOCKET control, struct sockaddr_in *server)
+static bool ServerAddress(SOCKET control, NetAddress *server)
 {
-    int size = sizeof *server;
-    return getpeername(control, (struct sockaddr *)server, &size) == 0;
+    return SocketAddress(control, true, server);
 }
 
 // A data connection that did not come, with the setting that may get past what stopped it.
@@ -214,12 +204,12 @@ static int ReportDataFailure(UINT textId, const char *argument, UINT hintId)
 // and the wait goes on, so the status line reaches nobody but the server.
 static SOCKET AcceptFromServer(SOCKET listener, SOCKET control)
 {
-    struct sockaddr_in server;
+    NetAddress server;
     if (!ServerAddress(control, &server))
         return ReportWinsockError(), INVALID_SOCKET;
     int turnedAway = 0;
     NetLimitWaits(kDataWaitLimit);
-    SOCKET data = NetAccept(listener, &server.sin_addr, &turnedAway);
+    SOCKET data = NetAccept(listener, &server, &turnedAway);
     NetLimitWaits(0);
     if (data != INVALID_SOCKET)
         return data;
@@ -230,13 +220,25 @@ static SOCKET AcceptFromServer(SOCKET listener, SOCKET control)
     return ReportDataFailure(text, "", IDS_HINT_PASSIVE), INVALID_SOCKET;
 }
 
-SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
+// PORT on IPv4, EPRT on IPv6 (where PORT has no form).
+static void FormatListenerLine(const NetAddress *address, unsigned short port, char *line)
+{
+    if (!IsIPv6(address)) {
+        FormatPortLine(ntohl(address->v4.sin_addr.s_addr), port, line, kReplySize);
+        return;
+    }
+    char text[kAddressTextSize];
+    AddressText(address, false, text, sizeof text);
+    FormatExtendedPortLine(text, port, line, kReplySize);
+}
+
+SOCKET OpenDataConnection(const NetAddress *local, char *transferCommand,
                           size_t capacity, UINT breakText, SOCKET control)
 {
     long length = MakeLine(transferCommand, capacity, breakText);
     if (length < 0)
         return INVALID_SOCKET;
-    struct in_addr address;
+    NetAddress address;
     if (local != nullptr)
         address = *local;
     else if (!ControlLocalAddress(control, &address))
@@ -245,9 +247,9 @@ SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
     if (!Listen(&address, &listener))
         return ReportWinsockError(), INVALID_SOCKET;
     char reply[kReplySize];
-    FormatPortLine(ntohl(address.s_addr), listener.port, reply, sizeof reply);
+    FormatListenerLine(&address, listener.port, reply);
     if (SendCommand(reply, sizeof reply, 0, control) != 0 ||
-        ExpectReplyTo("PORT", 200, reply, control) != 0)
+        ExpectReplyTo(IsIPv6(&address) ? "EPRT" : "PORT", 200, reply, control) != 0)
         return INVALID_SOCKET;
     // With 125 the server's connection waits in the backlog as well.
     if (SendLine(transferCommand, length, control) != 0 ||
@@ -265,7 +267,7 @@ SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand,
 // Where the 227 reply (or a 229 one) sends the data connection: to the server, at the port
 // it names. The address a 227 names is not used, so a server can send the connection to no
 // other host.
-static int PassiveAddress(const char *reply, SOCKET control, struct sockaddr_in *address)
+static int PassiveAddress(const char *reply, SOCKET control, NetAddress *address)
 {
     unsigned long offered;
     unsigned short port;
@@ -275,13 +277,24 @@ static int PassiveAddress(const char *reply, SOCKET control, struct sockaddr_in 
         return ReportServerError(reply);
     if (!ServerAddress(control, address))
         return ReportWinsockError();
-    address->sin_port = htons(port);
+    SetAddressPort(address, port);
     return 0;
 }
 
-// PASV, and EPSV when the server refuses that (some allow only the extended form).
-static int EnterPassiveMode(char *reply, SOCKET control)
+static int ExtendedPassiveMode(char *reply, SOCKET control)
 {
+    lstrcpyA(reply, "EPSV");
+    if (SendCommand(reply, kReplySize, 0, control) != 0)
+        return -1;
+    return ExpectReply(229, reply, control);
+}
+
+// EPSV on IPv6, where PASV has no answer; else PASV, and EPSV when the server refuses that
+// (some allow only the extended form).
+static int EnterPassiveMode(bool ipv6, char *reply, SOCKET control)
+{
+    if (ipv6)
+        return ExtendedPassiveMode(reply, control);
     lstrcpyA(reply, "PASV");
     if (SendCommand(reply, kReplySize, 0, control) != 0)
         return -1;
@@ -290,20 +303,17 @@ static int EnterPassiveMode(char *reply, SOCKET control)
         return code == -1 ? -1 : 0;
     if (code != 500 && code != 501 && code != 502)
         return ReportUnexpected("", reply, control);
-    lstrcpyA(reply, "EPSV");
-    if (SendCommand(reply, kReplySize, 0, control) != 0)
-        return -1;
-    return ExpectReply(229, reply, control);
+    return ExtendedPassiveMode(reply, control);
 }
 
 // A connection that did not come in time names the address, which a relay or a firewall
 // between may not pass; any other failure has its own code.
-static int ReportPassiveFailure(const struct sockaddr_in *address)
+static int ReportPassiveFailure(const NetAddress *address)
 {
     if (WSAGetLastError() != WSAETIMEDOUT)
         return ReportWinsockError();
-    char named[32];
-    wsprintfA(named, "%s:%u", inet_ntoa(address->sin_addr), ntohs(address->sin_port));
+    char named[kAddressTextSize];
+    AddressText(address, true, named, sizeof named);
     return ReportDataFailure(IDS_DATA_NO_CONNECT, named, IDS_HINT_ACTIVE);
 }
 
@@ -314,8 +324,11 @@ SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT br
     if (length < 0)
         return INVALID_SOCKET;
     char reply[kReplySize];
-    struct sockaddr_in address;
-    if (EnterPassiveMode(reply, control) != 0 || PassiveAddress(reply, control, &address) != 0)
+    NetAddress address;
+    if (!ServerAddress(control, &address))
+        return ReportWinsockError(), INVALID_SOCKET;
+    if (EnterPassiveMode(IsIPv6(&address), reply, control) != 0 ||
+        PassiveAddress(reply, control, &address) != 0)
         return INVALID_SOCKET;
     NetLimitWaits(kDataWaitLimit);
     SOCKET data = TryConnectAddress(&address);

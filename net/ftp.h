@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winsock.h>
 
+#include "net/address.h"
 #include "net/reply.h"
 
 // A data connection that has not come after this long ends the posting with a box that
@@ -32,16 +33,17 @@ int ExpectGreeting(char *buffer, SOCKET control);
 // setting the text came from (0 for a text the program makes itself, which never does).
 int SendCommand(char *command, size_t capacity, UINT breakText, SOCKET control);
 // The address of our end of the control connection, as PORT and the status line name it.
-bool ControlLocalAddress(SOCKET control, struct in_addr *address);
+bool ControlLocalAddress(SOCKET control, NetAddress *address);
 // Active mode: the transfer command's line (refused as above before anything is sent), a
-// listening socket on the control connection's local address, PORT, 200, the transfer
+// listening socket on the control connection's local address, PORT (EPRT on IPv6), 200, the transfer
 // command, 150 or 125, accept (only a connection from the server's address; others are
 // closed and the wait goes on): the data socket, or INVALID_SOCKET after the failure was
 // reported. Under TLS once the control connection is. local is the control connection's
 // local address when the caller knows it (else null).
-SOCKET OpenDataConnection(const struct in_addr *local, char *transferCommand, size_t capacity,
+SOCKET OpenDataConnection(const NetAddress *local, char *transferCommand, size_t capacity,
                           UINT breakText, SOCKET control);
-// Passive mode: the transfer command's line as above, PASV, 227, connect to the server (the
+// Passive mode: the transfer command's line as above, PASV, 227 (EPSV and 229 on IPv6, or
+// after PASV was refused), connect to the server (the
 // control connection's peer) at the port the reply names, the transfer command, 150 or 125.
 SOCKET OpenPassiveDataConnection(char *transferCommand, size_t capacity, UINT breakText,
                                  SOCKET control);

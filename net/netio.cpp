@@ -290,9 +290,15 @@ static void CloseAll(void)
         NetClose(net.open[net.openCount - 1].socket);
 }
 
+// An IPv6 look-up's task is its own answer block (nothing stops getaddrinfo on its thread).
+static bool Threaded(const Lookup *lookup)
+{
+    return lookup->task == (HANDLE)lookup->answer;
+}
+
 static bool Cancel(Lookup *lookup)
 {
-    return WSACancelAsyncRequest(lookup->task) == 0;
+    return !Threaded(lookup) && WSACancelAsyncRequest(lookup->task) == 0;
 }
 
 static void CancelTask(Wait *wait)
@@ -480,13 +486,7 @@ int NetWaitSocket(SOCKET s, long events)
     return WaitForSocket(s, events, nullptr);
 }
 
-// The peer's address is from (any peer when from is null).
-static bool AcceptedFrom(const struct sockaddr_in *peer, const struct in_addr *from)
-{
-    return from == nullptr || peer->sin_addr.s_addr == from->s_addr;
-}
-
-SOCKET NetAccept(SOCKET listener, const struct in_addr *from, int *turnedAway)
+SOCKET NetAccept(SOCKET listener, const NetAddress *from, int *turnedAway)
 {
     if (RefuseNested())
         return INVALID_SOCKET;
@@ -495,10 +495,10 @@ SOCKET NetAccept(SOCKET listener, const struct in_addr *from, int *turnedAway)
         return INVALID_SOCKET;
     }
     for (;;) {
-        struct sockaddr_in peer;
-        int size = sizeof peer;
-        SOCKET s = accept(listener, (struct sockaddr *)&peer, &size);
-        if (s != INVALID_SOCKET && !AcceptedFrom(&peer, from)) {
+        NetAddress peer = {};
+        int size = sizeof peer.storage;
+        SOCKET s = accept(listener, &peer.any, &size);
+        if (s != INVALID_SOCKET && from != nullptr && !SameHost(&peer, from)) {
             closesocket(s);
             ++*turnedAway;
             continue;
@@ -607,18 +607,54 @@ static HANDLE StartByName(HWND window, const void *name, char *answer)
                                  MAXGETHOSTSTRUCT);
 }
 
-static HANDLE StartByAddr(HWND window, const void *address, char *answer)
+static HANDLE StartByAddr(HWND window, const void *key, char *answer)
 {
-    return WSAAsyncGetHostByAddr(window, WM_NET_LOOKUP, (const char *)address, 4, AF_INET,
+    auto *address = (const NetAddress *)key;
+    int length;
+    const char *bytes = AddressBytes(address, &length);
+    return WSAAsyncGetHostByAddr(window, WM_NET_LOOKUP, bytes, length, address->any.sa_family,
                                  answer, MAXGETHOSTSTRUCT);
 }
 
-HANDLE NetStartHostByAddr(const struct in_addr *address)
+// What an IPv6 look-up's thread takes and gives, in the look-up's answer block.
+struct IPv6Ask {
+    HWND window;
+    char host[256];
+    NetAddress found;
+};
+static_assert(sizeof(IPv6Ask) <= MAXGETHOSTSTRUCT, "an IPv6 look-up fits its answer block");
+
+// The answer comes as a WSAAsyncGetHostBy* one does, by its task (the block itself).
+static DWORD WINAPI RunIPv6Ask(void *block)
+{
+    auto *ask = (IPv6Ask *)block;
+    int error = LookUpIPv6(ask->host, &ask->found);
+    PostMessageA(ask->window, WM_NET_LOOKUP, (WPARAM)block, WSAMAKEASYNCREPLY(0, error));
+    return 0;
+}
+
+static HANDLE StartIPv6(HWND window, const void *host, char *answer)
+{
+    auto *ask = (IPv6Ask *)answer;
+    ask->window = window;
+    lstrcpynA(ask->host, (const char *)host, sizeof ask->host);
+    HANDLE thread = CreateThread(nullptr, 0, RunIPv6Ask, answer, 0, nullptr);
+    if (thread == nullptr) {
+        WSASetLastError(WSAENOBUFS);
+        return nullptr;
+    }
+    CloseHandle(thread);
+    return (HANDLE)answer;
+}
+
+HANDLE NetStartHostByAddr(const NetAddress *address)
 {
     return BeginLookup(StartByAddr, address);
 }
 
-struct hostent *NetFinishLookup(HANDLE task, char *buffer)
+// The look-up with its answer in, or null (code set) when it failed, its block then freed
+// or given up.
+static Lookup *Await(HANDLE task)
 {
     Lookup *lookup = FindLookup(task);
     if (lookup == nullptr || lookup->givenUp) {
@@ -645,9 +681,22 @@ struct hostent *NetFinishLookup(HANDLE task, char *buffer)
         else
             error = lookup->error;
     }
-    struct hostent *entry = error == 0 ? CopyHostEntry(lookup->answer, buffer) : nullptr;
+    if (error != 0) {
+        FreeLookup(lookup);
+        WSASetLastError(error);
+        return nullptr;
+    }
+    return lookup;
+}
+
+struct hostent *NetFinishLookup(HANDLE task, char *buffer)
+{
+    Lookup *lookup = Await(task);
+    if (lookup == nullptr)
+        return nullptr;
+    struct hostent *entry = CopyHostEntry(lookup->answer, buffer);
     FreeLookup(lookup);
-    WSASetLastError(error);
+    WSASetLastError(0);
     return entry;
 }
 
@@ -671,9 +720,26 @@ struct hostent *NetGetHostByName(const char *name, char *buffer)
     return RunLookup(StartByName, name, buffer);
 }
 
-struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer)
+struct hostent *NetGetHostByAddr(const NetAddress *address, char *buffer)
 {
     return RunLookup(StartByAddr, address, buffer);
+}
+
+int NetLookUpIPv6(const char *host, NetAddress *address)
+{
+    if (RefuseNested())
+        return SOCKET_ERROR;
+    if (lstrlenA(host) >= (int)sizeof(((IPv6Ask *)nullptr)->host)) {
+        WSASetLastError(WSAHOST_NOT_FOUND);
+        return SOCKET_ERROR;
+    }
+    HANDLE task = BeginLookup(StartIPv6, host);
+    Lookup *lookup = task != nullptr ? Await(task) : nullptr;
+    if (lookup == nullptr)
+        return SOCKET_ERROR;
+    *address = ((IPv6Ask *)lookup->answer)->found;
+    FreeLookup(lookup);
+    return 0;
 }
 
 int NetOpenSocketCount(void)

@@ -13,6 +13,8 @@
 
 #include <winsock.h>
 
+#include "net/address.h"
+
 // Socket library start and end (WSAStartup 1.1 / WSACleanup). Return 0 or the error.
 int NetStartup(void);
 int NetCleanup(void);
@@ -48,9 +50,9 @@ int NetConnect(SOCKET s, const struct sockaddr *address, int length);
 int NetSendAll(SOCKET s, const char *buffer, int length);
 // Waits for at least one byte or the end of the stream; returns the count (0 at the end).
 int NetRecv(SOCKET s, char *buffer, int length);
-// Accepts only a peer whose address is from: any other is closed at once and the wait goes
+// Accepts only a peer whose host is from's: any other is closed at once and the wait goes
 // on. turnedAway counts those, so that a caller can say why a wait ran out.
-SOCKET NetAccept(SOCKET listener, const struct in_addr *from, int *turnedAway);
+SOCKET NetAccept(SOCKET listener, const NetAddress *from, int *turnedAway);
 
 // Waits until one of events (FD_READ, FD_WRITE, FD_CLOSE) is signalled on s, for a caller
 // that makes its own calls on the non-blocking socket (libssh2). An event is only a hint:
@@ -66,14 +68,17 @@ int NetTakeKept(SOCKET s, char *buffer, int room, bool secured);
 
 // Name look-ups. The buffer receives the host entry and must hold MAXGETHOSTSTRUCT bytes.
 struct hostent *NetGetHostByName(const char *name, char *buffer);
-struct hostent *NetGetHostByAddr(const struct in_addr *address, char *buffer);
+struct hostent *NetGetHostByAddr(const NetAddress *address, char *buffer);
 // The same reverse look-up in two halves, so that it runs while the caller waits for other
 // things: the start gives its task (null when it cannot start, code set), the finish waits
 // for the answer if it has not come yet, as NetGetHostByAddr does, and ends the look-up.
 // A look-up not finished is given up by NetDropLookup, or by a reset or an abandon.
-HANDLE NetStartHostByAddr(const struct in_addr *address);
+HANDLE NetStartHostByAddr(const NetAddress *address);
 struct hostent *NetFinishLookup(HANDLE task, char *buffer);
 void NetDropLookup(HANDLE task);
+// A host's IPv6 address (LookUpIPv6, on a thread of its own), waited for as the look-ups
+// above are: 0, or SOCKET_ERROR with the code set.
+int NetLookUpIPv6(const char *host, NetAddress *address);
 
 // A layer that keeps state per socket (TLS) is told of every socket closed here, a reset's
 // included, before its handle can be reused.

@@ -50,6 +50,11 @@ void FormatPortLine(unsigned long address, unsigned short port, char *out, size_
              (unsigned)(port >> 8), (unsigned)(port & 0xFF));
 }
 
+void FormatExtendedPortLine(const char *address, unsigned short port, char *out, size_t size)
+{
+    snprintf(out, size, "EPRT |2|%s|%u|", address, (unsigned)port);
+}
+
 // What does not fit in the caller's buffer is received here and dropped.
 enum { kSpillSize = 512 };
 

@@ -45,5 +45,7 @@ int ReadReplyFrom(const ReplySource *source, size_t capacity, char *buffer);
 
 // "PORT h1,h2,h3,h4,p1,p2" for an address and port given in host byte order.
 void FormatPortLine(unsigned long address, unsigned short port, char *out, size_t size);
+// "EPRT |2|address|port|" (RFC 2428) for an IPv6 address in its text form.
+void FormatExtendedPortLine(const char *address, unsigned short port, char *out, size_t size);
 
 #endif

@@ -61,12 +61,13 @@ void TranscriptOpened(SOCKET s, RecordLink kind, UINT noteFormat)
 {
     if (!Recording())
         return;
-    struct sockaddr_in peer = {};
-    int size = sizeof peer;
-    getpeername(s, (struct sockaddr *)&peer, &size);
-    char format[kMessageLineSize], note[kMessageLineSize + 32];
+    NetAddress peer;
+    SocketAddress(s, true, &peer);
+    char host[kAddressTextSize];
+    AddressText(&peer, false, host, sizeof host);
+    char format[kMessageLineSize], note[kMessageLineSize + kAddressTextSize];
     LoadText(noteFormat, format, sizeof format);
-    snprintf(note, sizeof note, format, inet_ntoa(peer.sin_addr), ntohs(peer.sin_port));
+    snprintf(note, sizeof note, format, host, AddressPort(&peer));
     RecordOpen(&last.record, Now(), (uintptr_t)s, kind, note);
 }
 

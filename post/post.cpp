@@ -33,7 +33,7 @@ struct Posting {
     int command;
     SOCKET control;
     bool haveAddress;
-    struct in_addr address;
+    NetAddress address;
     HANDLE lookup;     // started, not yet finished
     bool looked;       // the look-up has ended
     const char *name;  // its answer: null when it found none
@@ -125,11 +125,11 @@ static void CheckPostItems(int command)
 static int ComposeStatusLine(char *buffer, int command, Posting *posting)
 {
     bool on = command == IDM_POST_ON;
-    char address[16] = "";
+    char address[kAddressTextSize] = "";
     if (on) {
         if (FinishLocalName(posting) != 0)
             return -1;
-        lstrcpynA(address, inet_ntoa(posting->address), sizeof address);
+        AddressText(&posting->address, false, address, sizeof address);
     }
     CheckPostItems(command);
     // The 64-bit clock in both builds: the 32-bit one ends in January 2038.

@@ -120,12 +120,11 @@ int CaptureResponse(SOCKET s, const char *title, bool http10, UINT silenceHint)
 // the scheme's own.
 static int SendHttpRequest(SOCKET s, const QueryRequest *request)
 {
-    struct sockaddr_in peer;
-    int size = sizeof peer;
-    if (getpeername(s, (struct sockaddr *)&peer, &size) != 0)
+    NetAddress peer;
+    if (!SocketAddress(s, true, &peer))
         return SOCKET_ERROR;
     char text[kHttpRequestSize];
-    FormatHttpRequest(request->host, request->path, ntohs(peer.sin_port), OVRA_USER_AGENT, text,
+    FormatHttpRequest(request->host, request->path, AddressPort(&peer), OVRA_USER_AGENT, text,
                       sizeof text, request->secure ? 443 : 80);
     return ChannelSendAll(s, text, (int)strlen(text));
 }

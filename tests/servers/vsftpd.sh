@@ -14,6 +14,9 @@
 # program on 127.0.1.21:7979, run as nobody, shows only a .project others may read. And
 # "implicit" on 127.0.1.24:2990 (implicit.ovra.test) speaks TLS from the first byte.
 # nginx on 127.0.1.21:8080, its worker nobody as well, serves the account's public_html.
+# "ipv6" listens on an IPv6 socket only (listen_ipv6), at 127.0.1.25 in IPv6 form
+# (::ffff:127.0.1.25, port 2121), without TLS: its sessions, EPRT and EPSV are IPv6 to
+# vsftpd while every byte stays on the loopback network.
 #   vsftpd.sh start | stop
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -46,7 +49,12 @@ require_ssl_reuse=NO" && daemon "$dir/stock" 127.0.1.23 "local_umask=077" &&
 require_ssl_reuse=NO
 ascii_upload_enable=YES" && daemon "$dir/implicit" 127.0.1.24 "local_umask=022
 require_ssl_reuse=NO
-implicit_ssl=YES" 2990 && finger_daemon &&
+implicit_ssl=YES" 2990 && daemon "$dir/ipv6" ::ffff:127.0.1.25 "listen=NO
+listen_ipv6=YES
+listen_address6=::ffff:127.0.1.25
+ssl_enable=NO
+force_local_logins_ssl=NO
+local_umask=022" && finger_daemon &&
         nginx_start "$dir/umask/web" "    server { listen 127.0.1.21:8080; root $dir/home/public_html; }" \
             "nobody nogroup"
 }
@@ -95,7 +103,7 @@ finger_daemon() {
 
 stop() {
     local pid
-    for pid in "$dir/pid" "$dir/stock/pid" "$dir/umask/pid" "$dir/umask/finger.pid" "$dir/implicit/pid"; do
+    for pid in "$dir/pid" "$dir/stock/pid" "$dir/umask/pid" "$dir/umask/finger.pid" "$dir/implicit/pid" "$dir/ipv6/pid"; do
         [ -f "$pid" ] && kill "$(cat "$pid")" 2>/dev/null
         rm -f "$pid"
     done

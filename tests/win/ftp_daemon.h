@@ -30,9 +30,9 @@ const char kTimePattern[] =
     "(Sun|Mon|Tue|Wed|Thu|Fri|Sat) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) "
     "[0-3][0-9] [0-2][0-9]:[0-5][0-9]:[0-6][0-9] [0-9]{4} ";
 
-inline std::string OnPattern(const std::string &zone)
+inline std::string OnPattern(const std::string &zone, const std::string &address = "127\\.0\\.0\\.1")
 {
-    return std::string("OVRA ON ([^ \r\n]+ )?127\\.0\\.0\\.1 ") + kTimePattern + zone + "\r?\n";
+    return "OVRA ON ([^ \r\n]+ )?" + address + " " + kTimePattern + zone + "\r?\n";
 }
 
 inline std::string OffPattern(const std::string &zone)

@@ -249,7 +249,23 @@ struct ConnectionCase {
     const char *text;                // what its text holds
     std::vector<std::string> commands;  // the session as proftpd logged it (not vsftpd's)
     const char *pinned = nullptr;    // a fingerprint pinned for host beforehand
+    const char *exchange = nullptr;  // what the last exchange holds (the data connection's command)
 };
+
+// The IPv4 address of a host named by name, or in IPv6 form ("[::ffff:a.b.c.d]:port").
+std::string ServerOf(const char *host)
+{
+    if (const char *mapped = strstr(host, "::ffff:"))
+        return std::string(mapped + 7, strcspn(mapped + 7, "]"));
+    struct hostent *entry = gethostbyname(host);
+    return entry != nullptr ? inet_ntoa(*(struct in_addr *)entry->h_addr_list[0]) : "";
+}
+
+// An IPv6 connection shows our end in IPv6 form in the status line.
+std::string LocalPattern(const char *host)
+{
+    return host[0] == '[' ? "::ffff:127\\.0\\.0\\.1" : "127\\.0\\.0\\.1";
+}
 
 void PrintTo(const ConnectionCase &c, std::ostream *os)
 {
@@ -262,10 +278,9 @@ protected:
     {
         OvraTest::SetUp();
         const ConnectionCase &c = GetParam();
-        struct hostent *entry = gethostbyname(c.host);
-        if (entry == nullptr || !Reachable(inet_ntoa(*(struct in_addr *)entry->h_addr_list[0]))) {
+        std::string server = ServerOf(c.host);
+        if (server.empty() || !Reachable(server.c_str()))
             GTEST_SKIP() << "no daemon of tests/servers answers as " << c.host << " here";
-        }
         static bool trusted = TrustTestAuthority();
         ASSERT_TRUE(trusted) << "the tests' certificate authority cannot be trusted";
         RemoveStored(".project", c.daemon);
@@ -315,10 +330,13 @@ TEST_P(ConnectionPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
         bool secure = std::string(c.secure) == "true";
         EXPECT_EQ(secure, last.find("#1 TLS > USER ovra\r\n") != std::string::npos) << last;
         EXPECT_EQ(secure, last.find("#2 TLS > OVRA ON ") != std::string::npos) << last;
+        if (c.exchange != nullptr) {
+            EXPECT_NE(std::string::npos, last.find(c.exchange)) << last;
+        }
     }
     bool stored = c.caption == nullptr || c.answer == IDYES;
     if (stored)
-        ExpectStored(".project", OnPattern("EST"), c.daemon);
+        ExpectStored(".project", OnPattern("EST", LocalPattern(c.host)), c.daemon);
     else
         EXPECT_EQ("<missing>", Stored(".project", c.daemon));
     if (!c.commands.empty()) {
@@ -361,6 +379,11 @@ INSTANTIATE_TEST_SUITE_P(
                        Then(kSecured, Then({"PASV"}, kSafeStore))},
         ConnectionCase{"VsftpdTlsActive", "vsftps.ovra.test", "vsftpd", "true", "false", 0, 0, nullptr, "", {}},
         ConnectionCase{"VsftpdTlsPassive", "vsftps.ovra.test", "vsftpd", "true", "true", 0, 0, nullptr, "", {}},
+        // IPv6 to vsftpd's IPv6 socket: EPSV and EPRT, never PASV and PORT.
+        ConnectionCase{"VsftpdIPv6Passive", "[::ffff:127.0.1.25]:2121", "vsftpd", "false", "true", 0, 0, nullptr,
+                       "", {}, nullptr, "> EPSV\r\n"},
+        ConnectionCase{"VsftpdIPv6Active", "[::ffff:127.0.1.25]:2121", "vsftpd", "false", "false", 0, 0, nullptr,
+                       "", {}, nullptr, "> EPRT |2|::ffff:127.0.0.1|"},
         ConnectionCase{"PlainPassive", kAddress, "ftp", "false", "TRUE", 0, 0, nullptr, "",
                        {"USER ovra", "PASS (hidden)", "PASV", "STOR .project", "QUIT"}},
         ConnectionCase{"NatRefusesActiveModeWithAHint", "127.0.0.30", "nat", "false", "false", 0, 0,
@@ -1076,8 +1099,10 @@ bool g_nestedRefused = false;
 void CALLBACK LookUpWhileWaiting(HWND, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(nullptr, timer);
-    struct in_addr loopback = {};
-    loopback.s_addr = inet_addr("127.0.0.1");
+    struct in_addr host = {};
+    host.s_addr = inet_addr("127.0.0.1");
+    NetAddress loopback;
+    MakeIPv4Address(&host, 0, &loopback);
     char entry[MAXGETHOSTSTRUCT];
     g_nestedRefused = NetGetHostByAddr(&loopback, entry) == nullptr &&
                       NetWaitFailed(WSAGetLastError());
