@@ -33,6 +33,7 @@ if [ "${OVRA_PRIVATE_NET:-}" = 1 ]; then
 127.0.1.22 reuse.ovra.test
 127.0.1.23 stock.ovra.test
 127.0.1.24 implicit.ovra.test
+127.0.1.26 pure.ovra.test
 HOSTS
     mount --bind "$OVRA_TEST_TMP/hosts" /etc/hosts
 fi

@@ -32,7 +32,7 @@ ensure_certs() {
     [ -f "$CERTS/done" ] && return 0
     mkdir -p "$CERTS"
     make_authority ca "Ovra Test CA" && make_authority unknown-ca "Ovra Unknown CA" &&
-        make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost stock.ovra.test reuse.ovra.test umask.ovra.test implicit.ovra.test &&
+        make_cert ftps ca ftps.ovra.test vsftps.ovra.test localhost stock.ovra.test reuse.ovra.test umask.ovra.test implicit.ovra.test pure.ovra.test &&
         make_cert unknown unknown-ca unknown.ovra.test &&
         make_cert web ca web.ovra.test &&
         # A subject (64 characters at most) that tries to slip a fingerprint line of its own in,

@@ -384,6 +384,9 @@ INSTANTIATE_TEST_SUITE_P(
                        "", {}, nullptr, "> EPSV\r\n"},
         ConnectionCase{"VsftpdIPv6Active", "[::ffff:127.0.1.25]:2121", "vsftpd", "false", "false", 0, 0, nullptr,
                        "", {}, nullptr, "> EPRT |2|::ffff:127.0.0.1|"},
+        // Renames refused (pure-ftpd -G): replaced safely all the same, by a plain STOR after all.
+        ConnectionCase{"PureFtpdRefusesRenamesStoresInPlace", "pure.ovra.test", "pure-ftpd", "true", "true", 0, 0,
+                       nullptr, "", {}, nullptr, "> STOR .project\r\n"},
         ConnectionCase{"PlainPassive", kAddress, "ftp", "false", "TRUE", 0, 0, nullptr, "",
                        {"USER ovra", "PASS (hidden)", "PASV", "STOR .project", "QUIT"}},
         ConnectionCase{"NatRefusesActiveModeWithAHint", "127.0.0.30", "nat", "false", "false", 0, 0,
