@@ -10,8 +10,17 @@
 // mend keeps the IPv4 look-up's code.
 static int ResolveHost(const char *host, NetAddress *address)
 {
-    if (host != nullptr && strchr(host, ':') != nullptr)
+    if (host != nullptr && strchr(host, ':') != nullptr) {
+        // A web address writes the literal in brackets.
+        char literal[kAddressTextSize];
+        size_t length = strlen(host);
+        if (host[0] == '[' && length >= 2 && length - 2 < sizeof literal && host[length - 1] == ']') {
+            memcpy(literal, host + 1, length - 2);
+            literal[length - 2] = '\0';
+            host = literal;
+        }
         return NetLookUpIPv6(host, address) == 0 ? 0 : -1;
+    }
     char buffer[MAXGETHOSTSTRUCT];
     struct hostent *entry = NetGetHostByName(host, buffer);
     if (entry != nullptr) {

@@ -538,6 +538,7 @@ TEST_F(Http10Test, RealServersShowTheBodyOrTheStatusLine)
         {"127.0.0.4/ovra.txt", "OVRA ON test-host\r\n"},  // nginx
         {"127.0.0.5/ovra.txt", "default site\r\n"},       // lighttpd, its default host
         {"127.0.0.9/ovra.txt", "default site\r\n"},       // Python's http.server
+        {"[::ffff:127.0.0.4]/ovra.txt", "OVRA ON test-host\r\n"},  // nginx, over IPv6
     };
     for (const Row &r : rows) {
         Query(IDM_WEB, r.query);
