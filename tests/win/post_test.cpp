@@ -262,9 +262,9 @@ std::string ServerOf(const char *host)
 }
 
 // An IPv6 connection shows our end in IPv6 form in the status line.
-std::string LocalPattern(const char *host)
+std::string LocalPattern(bool ipv6)
 {
-    return host[0] == '[' ? "::ffff:127\\.0\\.0\\.1" : "127\\.0\\.0\\.1";
+    return ipv6 ? "::ffff:127\\.0\\.0\\.1" : "127\\.0\\.0\\.1";
 }
 
 void PrintTo(const ConnectionCase &c, std::ostream *os)
@@ -336,7 +336,7 @@ TEST_P(ConnectionPostTest, StoresOrEndsAsTheServerAndTheUserDecide)
     }
     bool stored = c.caption == nullptr || c.answer == IDYES;
     if (stored)
-        ExpectStored(".project", OnPattern("EST", LocalPattern(c.host)), c.daemon);
+        ExpectStored(".project", OnPattern("EST", LocalPattern(c.host[0] == '[')), c.daemon);
     else
         EXPECT_EQ("<missing>", Stored(".project", c.daemon));
     if (!c.commands.empty()) {
@@ -732,6 +732,22 @@ TEST_F(DaemonPostTest, PasswordWithIacBytesLogsIn)
     Command(IDM_POST_ON);
     ExpectNoBox();
     ExpectStored(".project", OnPattern("EST"));
+}
+
+// A name with only an IPv6 address (the tests' name server has none of IPv4 for it), which
+// IPv4 alone answers with [11004].
+TEST_F(DaemonPostTest, NameWithOnlyAnIPv6AddressIsReached)
+{
+    if (!Reachable("127.0.1.25"))
+        GTEST_SKIP() << "no IPv6 vsftpd of tests/servers here";
+    RemoveStored(".project", "vsftpd");
+    WriteLogin("v6only.ovra.test:2121", kUser, kPassword);
+    WriteIni("Settings", "Timezone", "EST");
+    WriteIni("Settings", "PassiveMode", "true");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectNoBox();
+    ExpectStored(".project", OnPattern("EST", LocalPattern(true)), "vsftpd");
 }
 
 // Scripted peers: each test has its own address, so no listener is ever shared.
