@@ -23,12 +23,12 @@ static const char *NextLine(const char *text, const char *end)
     return p;
 }
 
-static const char *FindProject(const char *answer, const char *end)
+// The text after label at the start of a line, or null.
+static const char *FindLabel(const char *answer, const char *end, const char *label)
 {
-    static const char kLabel[] = "Project:";
-    const size_t labelLength = sizeof kLabel - 1;
+    const size_t labelLength = strlen(label);
     for (const char *line = answer; line < end; line = NextLine(line, end)) {
-        if ((size_t)(end - line) >= labelLength && memcmp(line, kLabel, labelLength) == 0)
+        if ((size_t)(end - line) >= labelLength && memcmp(line, label, labelLength) == 0)
             return line + labelLength;
     }
     return nullptr;
@@ -37,9 +37,9 @@ static const char *FindProject(const char *answer, const char *end)
 SeenVerdict JudgeFingerAnswer(const char *answer, size_t length, const char *posted)
 {
     const char *end = answer + length;
-    const char *text = FindProject(answer, end);
+    const char *text = FindLabel(answer, end, "Project:");
     if (text == nullptr)
-        return kSeenNoProject;
+        return FindLabel(answer, end, "Login:") != nullptr ? kSeenNoProject : kSeenNotShown;
     while (text < end && *text == ' ')
         text++;
     if (LineLength(text, end) == 0)

@@ -10,6 +10,8 @@ enum SeenVerdict {
     kSeenCarriageReturn,  // the line, then "^M": the server stored the CR LF as sent
     kSeenEmpty,           // a Project with nothing in it
     kSeenOther,           // some other line
+    kSeenNotShown,        // neither "Project:" nor finger's "Login:": a daemon that shows
+                          // something of its own, and perhaps never the file
 };
 
 // answer is the daemon's whole reply (length bytes); posted is the status line as stored,

@@ -43,7 +43,7 @@ static void ShowSeen(UINT textId, const char *user, const char *host)
 }
 
 static const UINT kVerdictText[] = {0, IDS_SEEN_NO_PROJECT, IDS_SEEN_CR, IDS_SEEN_EMPTY,
-                                    IDS_SEEN_OTHER};
+                                    IDS_SEEN_OTHER, IDS_SEEN_NOT_SHOWN};
 
 void CheckWhatOthersSee(const char *user, const char *host, const char *posted)
 {

@@ -101,6 +101,7 @@
 #define IDS_WEB_NOT_FOUND    153
 #define IDS_WEB_STATUS       154
 #define IDS_WEB_OTHER        155
+#define IDS_SEEN_NOT_SHOWN   156  // format: one %s, user@host
 #define IDS_LOGON_UNSAVED  100  // the Run key could not be written
 #define IDS_TIP_ON         101  // the icon's tooltips: a time, a host
 #define IDS_TIP_OFF        102

@@ -2,11 +2,12 @@
 OVRA_PACKAGES="cmake make g++ binutils clang libclang-rt-14-dev googletest libgtest-dev python3 locales
  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
  wine64 libz-mingw-w64 libc6-i386 xvfb xauth x11-utils imagemagick socat fingerd finger nginx-light proftpd-basic proftpd-mod-crypto
- openssl lighttpd curl zip unzip iproute2 util-linux openssh-client dpkg-dev patch libsodium23"
-# Packages that conflict with the ones above (vsftpd and pure-ftpd are other "ftp-server"s) or would start
+ openssl lighttpd curl zip unzip iproute2 util-linux openssh-client dpkg-dev patch libsodium23 libident python3-pyftpdlib"
+# Packages that conflict with the ones above (vsftpd and pure-ftpd are other "ftp-server"s,
+# efingerd another "finger-server") or would start
 # a service of the system's on install (openssh-server): unpacked into
 # build/debs/NAME and run from there, never installed.
-OVRA_UNPACKED="vsftpd pure-ftpd openssh-server"
+OVRA_UNPACKED="vsftpd pure-ftpd efingerd openssh-server"
 
 # Arguments name further packages that one script alone needs (tools/bench: tcpdump).
 ensure_packages() {

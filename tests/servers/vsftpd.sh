@@ -16,7 +16,10 @@
 # nginx on 127.0.1.21:8080, its worker nobody as well, serves the account's public_html.
 # "ipv6" listens on an IPv6 socket only (listen_ipv6), at 127.0.1.25 in IPv6 form
 # (::ffff:127.0.1.25, port 2121), without TLS: its sessions, EPRT and EPSV are IPv6 to
-# vsftpd while every byte stays on the loopback network.
+# vsftpd while every byte stays on the loopback network. "efingerd" on 127.0.1.27, plain
+# FTP, has efingerd on :7979 beside it, run as nobody, unpacked as vsftpd is (it conflicts
+# with fingerd) and so without the example scripts that Debian installs not executable:
+# either way it shows the full name only.
 #   vsftpd.sh start | stop
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,6 +27,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/nginx.bash"
 dir=$OVRA_TEST_TMP/vsftpd
 binary=$here/../../build/debs/vsftpd/usr/sbin/vsftpd
+efingerd=$here/../../build/debs/efingerd/usr/sbin/efingerd
 uid=4242
 
 add_account() {
@@ -53,6 +57,8 @@ implicit_ssl=YES" 2990 && daemon "$dir/ipv6" ::ffff:127.0.1.25 "listen=NO
 listen_ipv6=YES
 listen_address6=::ffff:127.0.1.25
 ssl_enable=NO
+force_local_logins_ssl=NO
+local_umask=022" && daemon "$dir/efingerd" 127.0.1.27 "ssl_enable=NO
 force_local_logins_ssl=NO
 local_umask=022" && finger_daemon &&
         nginx_start "$dir/umask/web" "    server { listen 127.0.1.21:8080; root $dir/home/public_html; }" \
@@ -99,11 +105,15 @@ finger_daemon() {
     socat TCP-LISTEN:7979,bind=127.0.1.21,reuseaddr,fork EXEC:/usr/sbin/in.fingerd,nofork,su=nobody \
         >"$dir/umask/finger.log" 2>&1 </dev/null &
     echo $! >"$dir/umask/finger.pid"
+    socat TCP-LISTEN:7979,bind=127.0.1.27,reuseaddr,fork EXEC:"$efingerd -n",nofork,su=nobody \
+        >"$dir/efingerd/finger.log" 2>&1 </dev/null &
+    echo $! >"$dir/efingerd/finger.pid"
 }
 
 stop() {
     local pid
-    for pid in "$dir/pid" "$dir/stock/pid" "$dir/umask/pid" "$dir/umask/finger.pid" "$dir/implicit/pid" "$dir/ipv6/pid"; do
+    for pid in "$dir/pid" "$dir/stock/pid" "$dir/umask/pid" "$dir/umask/finger.pid" "$dir/implicit/pid" "$dir/ipv6/pid" \
+        "$dir/efingerd/pid" "$dir/efingerd/finger.pid"; do
         [ -f "$pid" ] && kill "$(cat "$pid")" 2>/dev/null
         rm -f "$pid"
     done

@@ -27,7 +27,8 @@ TEST(JudgeFingerAnswer, NamesWhatTheDaemonShowed)
         {"Project:\r\nOVRA OFF Wed Dec 09 13:30:00 2026 EST\r\n", kSeenOther},
         {"Project:\r\nOVRA ON host 192.0.2.7 Wed Dec 09 13:30:00 2026 ES", kSeenOther},
         {"Plan:\r\nProject: is a word here\r\n", kSeenOther},
-        {"", kSeenNoProject},
+        {"", kSeenNotShown},
+        {"Ovra Test\r\n\r\n", kSeenNotShown},  // efingerd as Debian installs it: the full name only
     };
     for (const Seen &c : cases) {
         std::string answer = c.answer;  // no terminator after the bytes

@@ -384,6 +384,9 @@ INSTANTIATE_TEST_SUITE_P(
                        "", {}, nullptr, "> EPSV\r\n"},
         ConnectionCase{"VsftpdIPv6Active", "[::ffff:127.0.1.25]:2121", "vsftpd", "false", "false", 0, 0, nullptr,
                        "", {}, nullptr, "> EPRT |2|::ffff:127.0.0.1|"},
+        // 125 to STOR (the data connection is made already), LF stored.
+        ConnectionCase{"PyftpdlibPassive", "127.0.1.28", "pyftpdlib", "false", "true", 0, 0, nullptr, "", {}, nullptr,
+                       "> STOR .project\r\n"},
         // Renames refused (pure-ftpd -G): replaced safely all the same, by a plain STOR after all.
         ConnectionCase{"PureFtpdRefusesRenamesStoresInPlace", "pure.ovra.test", "pure-ftpd", "true", "true", 0, 0,
                        nullptr, "", {}, nullptr, "> STOR .project\r\n"},
@@ -696,6 +699,24 @@ TEST_F(DaemonPostTest, CheckAfterPostingFindsTheFileUnreadableUntilMadeReadable)
                   "Settings > Connection may help.", seen[1].text);
     }
     ExpectIdle();
+}
+
+// efingerd as Debian installs it shows the full name only: the check says that this finger
+// server may not show the file at all, not that it cannot read it.
+TEST_F(DaemonPostTest, CheckAfterPostingNamesAFingerServerThatShowsNoProject)
+{
+    if (!Reachable("127.0.1.27"))
+        GTEST_SKIP() << "no vsftpd of tests/servers answers on 127.0.1.27 here";
+    WriteLogin("127.0.1.27", kUser, kPassword);
+    WriteIni("Settings", "CheckSeen", "true");
+    WriteIni("Settings", "Timezone", "EST");
+    ASSERT_EQ(0, StartApp());
+    Command(IDM_POST_ON);
+    ExpectStored(".project", OnPattern("EST"), "vsftpd");
+    auto seen = boxes.Take();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ("Finger shows neither a Project nor the usual Login line for ovra@127.0.1.27: the finger "
+              "server at the FTP host may not show .project files at all.", seen[0].text);
 }
 
 // A server that speaks TLS from the first byte, on a port of its own named with the host:
