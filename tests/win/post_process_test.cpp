@@ -115,6 +115,13 @@ TEST_F(PostProcessTest, TheRunValueStartsOvraAtLogonAndAutoPostPostsOn)
         << Stored(".project");
 }
 
+BOOL CALLBACK NotOwnWindow(HWND window, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process != GetCurrentProcessId();
+}
+
 // The session end as wineboot -e delivers it to every program's windows (then ends them):
 // an Ovra that follows its user, every presence option on, posts Auto Post's Off as at exit.
 // Bounded waits: a program that does not answer makes wineboot ask, in a box, whether to end
@@ -122,11 +129,7 @@ TEST_F(PostProcessTest, TheRunValueStartsOvraAtLogonAndAutoPostPostsOn)
 TEST_F(PostProcessTest, TheSessionEndWhileFollowingPostsAutoPostsOff)
 {
     // Windows of this program would get the session end too, and then be ended with it.
-    ASSERT_TRUE(EnumWindows([](HWND window, LPARAM) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        return process == GetCurrentProcessId() ? FALSE : TRUE;
-    }, 0)) << "this program has a window";
+    ASSERT_TRUE(EnumWindows(NotOwnWindow, 0)) << "this program has a window";
     WriteIni("Settings", "AutoPost", "1");
     for (const char *key : {"OffWhenLocked", "OffWhenAsleep", "TrayIcon"})
         WriteIni("Settings", key, "true");
