@@ -30,6 +30,7 @@ static struct {
     bool frozen;              // the sleep froze the automatic posting: it ends quietly
     bool trayPending;         // the shell refused the icon at start: tried again for a minute
     uint32_t trayRetryUntil;
+    uint32_t timerMs;         // the period the timer runs at, 0 while it is off
 } presence;
 
 static void ReadPresenceSettings(void)
@@ -69,7 +70,9 @@ static uint32_t Now(void)
 }
 
 // The timer runs only while something is due: idle polling (every 5 s while present, every
-// 1 s while away), a settle or retry to wait out, a registration to try again.
+// 1 s while away), a settle or retry to wait out, a registration to try again. A timer that
+// already runs at the period wanted is left alone: it fires no later than a new one would,
+// and setting it again on every wake-up would cost two calls to the window server.
 static void Schedule(HWND window, uint32_t waitMs)
 {
     uint32_t period = 0;
@@ -79,6 +82,9 @@ static void Schedule(HWND window, uint32_t waitMs)
         period = kPollPresentMs;
     if (waitMs != 0 && (period == 0 || waitMs < period))
         period = waitMs < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : waitMs;
+    if (period == presence.timerMs)
+        return;
+    presence.timerMs = period;
     if (period == 0)
         KillTimer(window, kPresenceTimerId);
     else
@@ -198,6 +204,7 @@ void StartPresence(HWND window)
 void StopPresence(HWND window)
 {
     KillTimer(window, kPresenceTimerId);
+    presence.timerMs = 0;
     UnregisterSession(window);
     RemoveTrayIcon(window);
 }
@@ -283,7 +290,6 @@ static void PollIdle(void)
 
 void PresenceTimer(HWND window)
 {
-    KillTimer(window, kPresenceTimerId);
     RegisterSession(window);
     if (presence.trayPending)
         ShowTrayIcon(window);

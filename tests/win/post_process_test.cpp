@@ -115,4 +115,40 @@ TEST_F(PostProcessTest, TheRunValueStartsOvraAtLogonAndAutoPostPostsOn)
         << Stored(".project");
 }
 
+BOOL CALLBACK NotOwnWindow(HWND window, LPARAM)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process != GetCurrentProcessId();
+}
+
+// The session end as wineboot -e delivers it to every program's windows (then ends them):
+// an Ovra that follows its user, every presence option on, posts Auto Post's Off as at exit.
+// Bounded waits: a program that does not answer makes wineboot ask, in a box, whether to end
+// it; that box is a failure here, never a wait for someone to click.
+TEST_F(PostProcessTest, TheSessionEndWhileFollowingPostsAutoPostsOff)
+{
+    // Windows of this program would get the session end too, and then be ended with it.
+    ASSERT_TRUE(EnumWindows(NotOwnWindow, 0)) << "this program has a window";
+    WriteIni("Settings", "AutoPost", "1");
+    for (const char *key : {"OffWhenLocked", "OffWhenAsleep", "TrayIcon"})
+        WriteIni("Settings", key, "true");
+    WriteIni("Settings", "IdleMinutes", "5");
+    std::regex on(OnPattern("UTC\\+1")), off(OffPattern("UTC\\+1"));
+    OvraProcess ovra = LaunchOvra(""), boot;
+    std::vector<SeenBox> asked;
+    if (PumpUntil([&] { return std::regex_match(Stored(".project"), on); }, 30000)) {
+        boot = LaunchCommandLine("wineboot.exe -e");
+        EXPECT_EQ(0, boot.started ? WaitForExit(boot, &asked, 30000) : -1) << "wineboot -e did not end";
+        EXPECT_EQ(0, WaitForExit(ovra, nullptr, 10000)) << "Ovra outlived the session";
+    } else {
+        ADD_FAILURE() << "Auto Post's On was not stored: " << Stored(".project");
+    }
+    EndOvra(boot);
+    EndOvra(ovra);
+    for (const SeenBox &box : asked)
+        ADD_FAILURE() << "wineboot asked: " << box.caption << ": " << box.text;
+    EXPECT_TRUE(std::regex_match(Stored(".project"), off)) << Stored(".project");
+}
+
 }  // namespace

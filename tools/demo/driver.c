@@ -6,6 +6,7 @@
      driver gone CAPTION [SECONDS]     wait until no such window is visible
      driver command ID                 post WM_COMMAND ID to the main window
      driver press CAPTION ID           post WM_COMMAND ID (e.g. IDOK = 1) to a window
+     driver front CAPTION              bring a window to the foreground (the others behind)
      driver message MSG WPARAM         post window message MSG (decimal or 0x hex) with
                                        WPARAM to the main window, as the system would
      driver settext CAPTION ID TEXT    set the text of a dialog control
@@ -292,6 +293,10 @@ int main(int argc, char **argv)
         return PostAny(MainWindow(), argv[2], argv[3]);
     if (strcmp(verb, "press") == 0 && argc > 3)
         return Post(Window(argv[2]), (WPARAM)atoi(argv[3]));
+    if (strcmp(verb, "front") == 0 && argc > 2) {
+        HWND window = Window(argv[2]);
+        return window != NULL && SetForegroundWindow(window) ? 0 : 1;
+    }
     if (strcmp(verb, "settext") == 0 && argc > 4)
         return SetText(argv[2], atoi(argv[3]), argv[4]);
     if (strcmp(verb, "waittitle") == 0 && argc > 2)
