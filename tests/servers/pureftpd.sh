@@ -8,6 +8,7 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/certs.bash"
+. "$here/listening.bash"
 dir=$OVRA_TEST_TMP/pure-ftpd
 binary=$here/../../build/debs/pure-ftpd/usr/sbin/pure-ftpd
 pw=$here/../../build/debs/pure-ftpd/usr/bin/pure-pw
@@ -23,13 +24,7 @@ start() {
     "$pw" mkdb "$dir/pureftpd.pdb" -f "$dir/passwd" || return 1
     "$binary" -S 127.0.1.26,2121 -l "puredb:$dir/pureftpd.pdb" -E -G -H -Y 1 \
         -2 "$CERTS/ftps.pem,$CERTS/ftps.key" -g "$dir/pid" >"$dir/daemon.log" 2>&1 </dev/null &
-    for _ in $(seq 100); do
-        (exec 3<>/dev/tcp/127.0.1.26/2121) 2>/dev/null && return 0
-        sleep 0.05
-    done
-    echo "pure-ftpd does not listen on 127.0.1.26:2121" >&2
-    cat "$dir/daemon.log" >&2
-    return 1
+    await_listen pure-ftpd 127.0.1.26 2121 "$dir/daemon.log"
 }
 
 stop() {
@@ -37,8 +32,4 @@ stop() {
     rm -f "$dir/pid"
 }
 
-case "${1:-}" in
-start) start ;;
-stop) stop ;;
-*) echo "usage: $0 start|stop" >&2; exit 2 ;;
-esac
+start_or_stop "$@"

@@ -5,6 +5,7 @@
 # and it stores LF.
 #   pyftpdlib.sh start | stop
 set -u
+. "$(dirname "$0")/listening.bash"
 dir=$OVRA_TEST_TMP/pyftpdlib
 
 start() {
@@ -22,13 +23,7 @@ logging.basicConfig(level=logging.INFO)
 FTPServer(("127.0.1.28", 2121), FTPHandler).serve_forever()
 PY
     echo $! >"$dir/pid"
-    for _ in $(seq 100); do
-        (exec 3<>/dev/tcp/127.0.1.28/2121) 2>/dev/null && return 0
-        sleep 0.05
-    done
-    echo "pyftpdlib does not listen on 127.0.1.28:2121" >&2
-    cat "$dir/daemon.log" >&2
-    return 1
+    await_listen pyftpdlib 127.0.1.28 2121 "$dir/daemon.log"
 }
 
 stop() {
@@ -36,8 +31,4 @@ stop() {
     rm -f "$dir/pid"
 }
 
-case "${1:-}" in
-start) start ;;
-stop) stop ;;
-*) echo "usage: $0 start|stop" >&2; exit 2 ;;
-esac
+start_or_stop "$@"

@@ -25,6 +25,7 @@ set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/certs.bash"
 . "$here/nginx.bash"
+. "$here/listening.bash"
 dir=$OVRA_TEST_TMP/vsftpd
 binary=$here/../../build/debs/vsftpd/usr/sbin/vsftpd
 efingerd=$here/../../build/debs/efingerd/usr/sbin/efingerd
@@ -92,13 +93,7 @@ $3
 CONF
     "$binary" "$1/vsftpd.conf" >"$1/daemon.log" 2>&1 </dev/null &
     echo $! >"$1/pid"
-    for _ in $(seq 100); do
-        (exec 3<>"/dev/tcp/$2/$port") 2>/dev/null && return 0
-        sleep 0.05
-    done
-    echo "vsftpd does not listen on $2:$port" >&2
-    cat "$1/daemon.log" >&2
-    return 1
+    await_listen vsftpd "$2" "$port" "$1/daemon.log"
 }
 
 finger_daemon() {
@@ -120,8 +115,4 @@ stop() {
     nginx_stop "$dir/umask/web"
 }
 
-case "${1:-}" in
-start) start ;;
-stop) stop ;;
-*) echo "usage: $0 start|stop" >&2; exit 2 ;;
-esac
+start_or_stop "$@"
