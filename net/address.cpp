@@ -8,8 +8,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "net/netio.h"
-
 static_assert(sizeof(struct sockaddr_in6) <= sizeof(((NetAddress *)nullptr)->storage),
               "a NetAddress holds an IPv6 socket address");
 
@@ -84,15 +82,12 @@ void AddressText(const NetAddress *address, bool withPort, char *text, size_t si
         snprintf(text, size, IsIPv6(address) ? "[%s]:%u" : "%s:%u", host, AddressPort(address));
 }
 
-SOCKET AddressSocket(const NetAddress *address, int type, int protocol)
+void FitSocketTo(SOCKET s, const NetAddress *address)
 {
-    SOCKET s = NetSocket(address->any.sa_family, type, protocol);
-    if (s != INVALID_SOCKET && IsIPv6(address) &&
-        IN6_IS_ADDR_V4MAPPED(&V6(address)->sin6_addr)) {
+    if (IsIPv6(address) && IN6_IS_ADDR_V4MAPPED(&V6(address)->sin6_addr)) {
         DWORD off = 0;
         setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, (const char *)&off, sizeof off);
     }
-    return s;
 }
 
 int LookUpIPv6(const char *host, NetAddress *address)

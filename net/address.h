@@ -36,9 +36,9 @@ const char *AddressBytes(const NetAddress *address, int *length);
 // The host as text: dotted, or IPv6's own form. withPort adds ":port" ("[...]:port").
 void AddressText(const NetAddress *address, bool withPort, char *text, size_t size);
 
-// A socket for the address's family (INVALID_SOCKET with the code set). An IPv6 socket for an IPv4 address in IPv6 form
-// ("::ffff:a.b.c.d") takes both families, as it must to reach that host at all.
-SOCKET AddressSocket(const NetAddress *address, int type, int protocol);
+// An IPv6 socket for an IPv4 address in IPv6 form ("::ffff:a.b.c.d") is made to take both
+// families, as it must to reach that host at all; other sockets are left as they are.
+void FitSocketTo(SOCKET s, const NetAddress *address);
 
 // The IPv6 address of a name or a literal (getaddrinfo): 0, or the Winsock error. It
 // blocks: the socket layer runs it on a thread of its own.

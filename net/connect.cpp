@@ -65,6 +65,14 @@ static int ResolvePort(const char *service, const char *protocol, u_short *port)
     return -1;
 }
 
+SOCKET AddressSocket(const NetAddress *address, int type, int protocol)
+{
+    SOCKET s = NetSocket(address->any.sa_family, type, protocol);
+    if (s != INVALID_SOCKET)
+        FitSocketTo(s, address);
+    return s;
+}
+
 // A socket that failed to connect stays open until the reset that the report makes.
 static SOCKET TryConnect(int type, int protocol, const NetAddress *address)
 {

@@ -18,5 +18,8 @@ SOCKET TryConnectService(const char *protocol, const char *service, const char *
 // A TCP connection to an address and port, or INVALID_SOCKET with the code set (nothing
 // reported: the caller names the address).
 SOCKET TryConnectAddress(const NetAddress *address);
+// A socket of this layer for the address's family (FitSocketTo), or INVALID_SOCKET with the
+// code set.
+SOCKET AddressSocket(const NetAddress *address, int type, int protocol);
 
 #endif
