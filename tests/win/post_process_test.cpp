@@ -28,7 +28,7 @@ protected:
     int Run(const std::string &words)
     {
         OvraProcess p = LaunchOvra(words);
-        EXPECT_TRUE(p.started) << "cannot start " << OvraExePath();
+        EXPECT_TRUE(p.started) << "cannot start " << OvraExePath() << ": error " << p.error;
         std::vector<SeenBox> seen;
         int code = p.started ? WaitForExit(p, &seen) : -1;
         EndOvra(p);

@@ -33,8 +33,15 @@ OvraProcess LaunchCommandLine(const std::string &line, const char *directory)
     startup.cb = sizeof startup;
     std::vector<char> text(line.begin(), line.end());
     text.push_back('\0');
-    p.started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               directory, &startup, &p.info) != FALSE;
+    // Under a loaded Wine, a start right after another process ended has failed once in a
+    // while; it is tried again before the test is failed for it.
+    for (int attempt = 0; attempt < 3 && !p.started; attempt++) {
+        if (attempt > 0)
+            Sleep(200);
+        p.started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   directory, &startup, &p.info) != FALSE;
+        p.error = p.started ? 0 : GetLastError();
+    }
     return p;
 }
 

@@ -12,6 +12,7 @@
 struct OvraProcess {
     PROCESS_INFORMATION info = {};
     bool started = false;
+    DWORD error = 0;  // CreateProcess's, when it did not start
 };
 
 // A Unix path as the Z: drive shows it to Windows programs under Wine.
