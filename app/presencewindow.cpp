@@ -2,6 +2,8 @@
 
 #include <wtsapi32.h>
 
+#include <string.h>
+
 #include "app/appstate.h"
 #include "app/handover.h"
 #include "app/message.h"
@@ -166,12 +168,10 @@ static void ShowPostingEnded(HWND window, bool on, bool automatic, PostOutcome o
         ShowTip(window, kTrayUnknown, IDS_TIP_UNKNOWN, nullptr, nullptr, nullptr, tip);
         return;
     }
+    // The failure's first line: lstrcpynA cuts it to fit.
     const char *text = KeptFailure()->text;
-    int length = 0;
-    while (length < (int)sizeof why - 1 && text[length] != '\0' && text[length] != '\r' &&
-           text[length] != '\n')
-        length++;
-    lstrcpynA(why, text, length + 1);
+    size_t length = strcspn(text, "\r\n");
+    lstrcpynA(why, text, (int)(length < sizeof why ? length + 1 : sizeof why));
     bool stopped = outcome == kPostPermanent;
     ShowTip(window, kTrayUnknown, stopped ? IDS_TIP_STOPPED : IDS_TIP_FAILED, on ? "On" : "Off",
             why, clock, tip);

@@ -72,10 +72,8 @@ const char *AddressBytes(const NetAddress *address, int *length)
 void AddressText(const NetAddress *address, bool withPort, char *text, size_t size)
 {
     char host[INET6_ADDRSTRLEN] = "";
-    if (IsIPv6(address))
-        inet_ntop(AF_INET6, (void *)&V6(address)->sin6_addr, host, sizeof host);
-    else
-        lstrcpynA(host, inet_ntoa(address->v4.sin_addr), sizeof host);
+    int length;
+    inet_ntop(address->any.sa_family, (void *)AddressBytes(address, &length), host, sizeof host);
     if (!withPort)
         snprintf(text, size, "%s", host);
     else
